@@ -1,0 +1,16 @@
+# Host build: the logic against the simulated machine, unit tests, tamber4sim, benchmarks,
+# and the end-to-end tests that drive the Windows build under Wine.
+file(GLOB TAMBER4_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/sim/*.cpp)
+add_library(tamber4sim_machine STATIC ${TAMBER4_SIM_SOURCES})
+target_link_libraries(tamber4sim_machine PUBLIC tamber4core tamber4_message_table)
+target_compile_options(tamber4sim_machine PRIVATE -Wall -Wextra)
+
+add_executable(tamber4sim ${CMAKE_SOURCE_DIR}/tools/tamber4sim/main.cpp)
+target_link_libraries(tamber4sim PRIVATE tamber4sim_machine)
+
+enable_testing()
+add_subdirectory(tests/unit)
+add_subdirectory(tests/e2e)
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+  add_subdirectory(bench)
+endif()

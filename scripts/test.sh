@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# The test command: installs what is needed, builds both targets, runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+ctest --preset host --output-on-failure -j2 "$@"
