@@ -1,0 +1,2 @@
+// The simulated machine (filled in by the sim implementation).
+namespace platform::sim {}

@@ -1,0 +1,2 @@
+// The Windows services (filled in by the win32 implementation).
+namespace platform::win32 {}

@@ -1,0 +1,20 @@
+// The message table as data, generated at build time from resources/Messages.mc, so the host
+// build formats exactly the texts the executable carries. Texts are stored as in the .mc
+// (with "%0" and "%%"); formatting is the caller's (the simulated FormatMessageW).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace resources {
+
+struct MessageTableEntry {
+  std::uint32_t id;
+  std::uint16_t primaryLanguage;  // 9, 10 or 29
+  const wchar_t* text;            // as written in the .mc, UTF-16 code units
+};
+
+// The whole table, in the .mc's order.
+const MessageTableEntry* MessageTable(std::size_t* count);
+
+}  // namespace resources

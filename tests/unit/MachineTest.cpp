@@ -1,0 +1,12 @@
+#include "platform/Machine.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Com.h"
+
+TEST(Guid, FormatsBracedUpperCase) {
+  platform::Guid g{0x673425BF, 0x6C7C, 0x4C7C, {0xBD, 0xFD, 0x56, 0x94, 0x64, 0xB8, 0xE0, 0xCE}};
+  EXPECT_EQ(platform::GuidToString(g), L"{673425BF-6C7C-4C7C-BDFD-569464B8E0CE}");
+  EXPECT_FALSE(g.IsZero());
+  EXPECT_TRUE(platform::Guid{}.IsZero());
+}
