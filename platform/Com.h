@@ -38,6 +38,10 @@ class Com {
   // GetErrorInfo: the thread's current error information, taken (cleared) by the call;
   // null when there is none.
   virtual std::shared_ptr<ErrorInfo> TakeErrorInfo() = 0;
+  // CoCreateInstance without aggregation: *object receives the interface pointer (a real COM
+  // pointer on Windows, a simulated object in the simulated machine) or null on failure.
+  virtual HResult CreateInstance(const Guid& clsid, std::uint32_t context, const Guid& iid,
+                                 void** object) = 0;
 };
 
 // StringFromGUID2 form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case.
