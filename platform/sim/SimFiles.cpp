@@ -543,15 +543,18 @@ bool SimFiles::FullPath(const std::wstring& path, std::wstring* full) {
 // --- Direct access for tests.
 
 void SimFiles::MakeFolders(const std::wstring& path) {
-  Location where;
-  if (Locate(path, &where) != err::Success) return;
-  fs::path current = drives_[where.parts.drive];
+  std::wstring full;
+  DrivePath parts;
+  if (!FullPathName(path, CurrentFolder(), &full) || !SplitDrivePath(full, &parts)) return;
+  if (drives_.count(parts.drive) == 0) AddDrive(parts.drive);
+  fs::path current = drives_[parts.drive];
+  bool creating = false;  // below a folder made here, nothing exists yet
   std::error_code ec;
-  for (const std::wstring& name : where.parts.names) {
+  for (const std::wstring& name : parts.names) {
     fs::path next;
-    if (!MatchEntry(current, name, &next)) {
+    if (creating || !MatchEntry(current, name, &next)) {
       next = current / HostName(name);
-      fs::create_directory(next, ec);
+      creating = fs::create_directory(next, ec);
     }
     current = next;
   }

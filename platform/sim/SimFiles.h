@@ -72,11 +72,11 @@ class SimFiles : public Files {
   std::filesystem::path HostPath(const std::wstring& path) const;
 
   // --- Direct access for tests (no share modes, no injected failures).
-  // Writes a whole file, creating its folders.
+  // Writes a whole file, creating its folders (and its drive when it is not mapped).
   void PutFile(const std::wstring& path, std::string_view bytes);
   // The whole content of a file; empty when it does not exist.
   std::optional<std::string> FileBytes(const std::wstring& path) const;
-  // Creates a folder and its parents.
+  // Creates a folder and its parents (and its drive when it is not mapped).
   void MakeFolders(const std::wstring& path);
   void SetReadOnly(const std::wstring& path, bool readOnly);
   // Handles the logic has open now (for leak checks).
