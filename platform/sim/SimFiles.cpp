@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -52,6 +53,24 @@ std::uint32_t AttributesOf(const fs::path& host, bool isFolder) {
   return 0x20 /*ARCHIVE*/ | (IsReadOnlyOnHost(host) ? file::AttributeReadOnly : 0);
 }
 
+// The entry of host folder `dir` whose name equals `name` without regard to case, the
+// exact spelling first; false when there is none.
+bool MatchEntry(const fs::path& dir, const std::wstring& name, fs::path* entryPath) {
+  std::error_code ec;
+  const fs::path exact = dir / HostName(name);
+  if (fs::exists(fs::symlink_status(exact, ec))) {
+    *entryPath = exact;
+    return true;
+  }
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    if (EqualsNoCase(Utf8ToWide(entry.path().filename().string()), name)) {
+      *entryPath = entry.path();
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 // Where a Windows path lies on the host.
@@ -64,7 +83,6 @@ struct SimFiles::Location {
   bool exists = false;
   bool isFolder = false;
   bool IsRoot() const { return parts.names.empty(); }
-  std::wstring Key() const { return UpperCase(full); }
 };
 
 struct SimFiles::OpenFile {
@@ -84,7 +102,7 @@ SimFiles::SimFiles(SimProcess& process, fs::path root, DriveNaming naming)
   for (const auto& entry : fs::directory_iterator(root_, ec)) {
     const std::string name = entry.path().filename().string();
     const std::string prefix = naming_ == DriveNaming::Wine ? "drive_" : "";
-    if (!entry.is_directory() || name.size() != prefix.size() + 1 || name.rfind(prefix, 0) != 0)
+    if (!entry.is_directory(ec) || name.size() != prefix.size() + 1 || name.rfind(prefix, 0) != 0)
       continue;
     const char letter = name.back();
     if (std::isalpha(static_cast<unsigned char>(letter)))
@@ -127,24 +145,6 @@ std::wstring SimFiles::CurrentFolder() const {
 void SimFiles::SetTempPath(const std::wstring& path) {
   tempPath_ = path;
   if (tempPath_.empty() || tempPath_.back() != L'\\') tempPath_.push_back(L'\\');
-}
-
-// The entry of host folder `dir` whose name equals `name` without regard to case, the
-// exact spelling first; false when there is none.
-static bool MatchEntry(const fs::path& dir, const std::wstring& name, fs::path* entryPath) {
-  std::error_code ec;
-  const fs::path exact = dir / HostName(name);
-  if (fs::exists(fs::symlink_status(exact, ec))) {
-    *entryPath = exact;
-    return true;
-  }
-  for (const auto& entry : fs::directory_iterator(dir, ec)) {
-    if (EqualsNoCase(Utf8ToWide(entry.path().filename().string()), name)) {
-      *entryPath = entry.path();
-      return true;
-    }
-  }
-  return false;
 }
 
 // Resolves each name against its host folder (MatchEntry); a name that does not exist is
