@@ -36,6 +36,8 @@ target_link_libraries(Tamber4Setup PRIVATE tamber4win32 tamber4core tamber4_reso
                       ${TAMBER4_SYSTEM_LIBS})
 target_link_options(Tamber4Setup PRIVATE ${TAMBER4_WINDOWS_LINK} -municode -mwindows)
 
+add_subdirectory(tests/win32probe)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/helpers/CMakeLists.txt)
   add_subdirectory(tests/e2e/helpers)
 endif()
