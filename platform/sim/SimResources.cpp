@@ -4,7 +4,7 @@
 
 namespace platform::sim {
 
-std::wstring RenderStoredMessage(std::wstring_view stored) {
+bool RenderStoredMessage(std::wstring_view stored, std::wstring* text) {
   std::wstring out;
   for (std::size_t i = 0; i < stored.size(); ++i) {
     const wchar_t c = stored[i];
@@ -14,11 +14,7 @@ std::wstring RenderStoredMessage(std::wstring_view stored) {
     }
     const wchar_t next = stored[++i];
     if (next == L'0') break;
-    if (next >= L'1' && next <= L'9') {
-      out.push_back(L'%');
-      out.push_back(next);
-      continue;
-    }
+    if (next >= L'1' && next <= L'9') return false;
     switch (next) {
       case L'n': out += L"\r\n"; break;
       case L'r': out.push_back(L'\r'); break;
@@ -27,7 +23,8 @@ std::wstring RenderStoredMessage(std::wstring_view stored) {
       default: out.push_back(next); break;
     }
   }
-  return out;
+  *text = std::move(out);
+  return true;
 }
 
 SimResources::SimResources(SimProcess& process, SimSystemInfo& system)
@@ -84,7 +81,10 @@ bool SimResources::FormatModuleMessage(ModuleHandle module, std::uint32_t id, La
     process_.SetLastError(simerr::ResourceLangNotFound);
     return false;
   }
-  *text = RenderStoredMessage(entry->text);
+  if (!RenderStoredMessage(entry->text, text)) {
+    process_.SetLastError(err::InvalidParameter);
+    return false;
+  }
   return true;
 }
 

@@ -19,9 +19,9 @@ namespace platform::sim {
 
 // FormatMessageW's rendering of a stored message without insert values: "%0" ends the
 // text, "%%" gives "%", "%n" CR LF, "%r" CR, "%t" TAB, "%b" a space, and "%" before any
-// other character gives that character ("%." ".", "%!" "!"); numbered inserts ("%1",
-// "%2!d!") are left as written. A lone "%" at the end stays.
-std::wstring RenderStoredMessage(std::wstring_view stored);
+// other character gives that character ("%." ".", "%!" "!"); a lone "%" at the end stays.
+// False when the text reaches a numbered insert ("%1"), which cannot be filled.
+bool RenderStoredMessage(std::wstring_view stored, std::wstring* text);
 
 class SimResources : public Resources {
  public:
@@ -33,7 +33,8 @@ class SimResources : public Resources {
 
   // The entry of the block of the language's primary language (language 0: the user's
   // UI language, then English, then any block); false with ResourceLangNotFound when the
-  // identifier exists only in other languages, MrMidNotFound when it does not exist.
+  // identifier exists only in other languages, MrMidNotFound when it does not exist, and
+  // InvalidParameter when the text holds an insert.
   bool FormatModuleMessage(ModuleHandle module, std::uint32_t id, LangId language,
                            std::wstring* text) override;
   // False with ResourceNameNotFound when the string does not exist or is empty.

@@ -8,16 +8,20 @@
 
 namespace {
 
-using platform::sim::RenderStoredMessage;
+std::wstring Render(const wchar_t* stored) {
+  std::wstring text = L"<failed>";
+  platform::sim::RenderStoredMessage(stored, &text);
+  return text;
+}
 
 TEST(SimMessageFormat, EscapesAndTheEndMarker) {
-  EXPECT_EQ(RenderStoredMessage(L"Tamber 4 Setup%0\r\n"), L"Tamber 4 Setup");
-  EXPECT_EQ(RenderStoredMessage(L"Downloading %%FILENAME%%...%0"), L"Downloading %FILENAME%...");
-  EXPECT_EQ(RenderStoredMessage(L"a%nb%tc%rd%be"), L"a\r\nb\tc\rd e");
-  EXPECT_EQ(RenderStoredMessage(L"Stop%. Now%!%0 ignored"), L"Stop. Now!");
-  EXPECT_EQ(RenderStoredMessage(L"line one\r\nline two\r\n"), L"line one\r\nline two\r\n");
-  EXPECT_EQ(RenderStoredMessage(L"insert %1 and %2!d! stay"), L"insert %1 and %2!d! stay");
-  EXPECT_EQ(RenderStoredMessage(L"100%"), L"100%");
+  EXPECT_EQ(Render(L"Tamber 4 Setup%0\r\n"), L"Tamber 4 Setup");
+  EXPECT_EQ(Render(L"Downloading %%FILENAME%%...%0"), L"Downloading %FILENAME%...");
+  EXPECT_EQ(Render(L"a%nb%tc%rd%be"), L"a\r\nb\tc\rd e");
+  EXPECT_EQ(Render(L"Stop%. Now%!%0 ignored %1"), L"Stop. Now!");
+  EXPECT_EQ(Render(L"line one\r\nline two\r\n"), L"line one\r\nline two\r\n");
+  EXPECT_EQ(Render(L"100%"), L"100%");
+  EXPECT_EQ(Render(L"an insert %1 cannot be filled"), L"<failed>");
 }
 
 class SimResourcesTest : public platform::sim::SimMachineTest {
@@ -27,6 +31,7 @@ class SimResourcesTest : public platform::sim::SimMachineTest {
         {215, 9, L"Tamber 4 Setup%0\r\n"},
         {215, 10, L"Instalaci\u00f3n de Tamber 4%0\r\n"},
         {217, 29, L"Vill du starta om datorn nu ?%0\r\n"},
+        {218, 9, L"Insert %1 here%0"},
     });
   }
   bool Format(std::uint32_t id, platform::LangId language, std::wstring* text) {
@@ -55,6 +60,8 @@ TEST_F(SimResourcesTest, MissingEntriesSayWhyInTheLastError) {
   EXPECT_FALSE(Format(216, 0x0409, &text));  // no such id at all
   EXPECT_EQ(platform::process().LastError(), 317u);
   EXPECT_FALSE(Format(0, 0x0C0A, &text));
+  EXPECT_FALSE(Format(218, 0x0409, &text));
+  EXPECT_EQ(platform::process().LastError(), platform::err::InvalidParameter);
   EXPECT_EQ(text, L"unchanged");
 
   // Language 0 takes the user's UI language first, then English.
