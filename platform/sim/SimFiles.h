@@ -1,7 +1,9 @@
 // The simulated file system: Windows paths on host folders. Drive C of a machine rooted at
 // ROOT is ROOT/C (or ROOT/drive_c for a machine folder); names are resolved without regard
 // to case against what exists, and share modes, dispositions, the read-only attribute and
-// the error codes follow the Windows file API.
+// the error codes follow the Windows file API. Two simplifications: deleting a file that is
+// open with delete sharing removes its name at once (Windows keeps it until the last handle
+// closes), and wildcards do not match the short 8.3 names of long names.
 #pragma once
 
 #include <cstdint>
