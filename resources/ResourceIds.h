@@ -5,8 +5,10 @@
 // Icon group of the product icon, shown in message boxes asking for the product icon.
 #define IDI_TAMBER4 129
 
-// String table: the default web script address.
+// String table: the default web script address, fetched when no script is found locally.
 #define IDS_WEB_SCRIPT_URL 131
+#define TAMBER4_DEFAULT_WEB_SCRIPT_URL \
+  "https://downloads.tamber.example/setup/Tamber4WebScript.crvdat"
 
 // The download progress dialog and its controls (buttons are IDOK and IDCANCEL).
 #define IDD_PROGRESS 128

@@ -4,6 +4,7 @@ boxes shown by ShowBox under Wine's null display driver: it presses the asked bu
 titles and texts exactly (non-ASCII included), and reports a box that differs, a missing
 button and the absence of any box with their own exit codes."""
 
+import helpertext
 import wineharness
 
 MB_OK, MB_YESNO_QUESTION = 0x0, 0x24
@@ -20,8 +21,8 @@ class BoxAnswer(wineharness.ScenarioTestCase):
 
     def show_box(self, title, text, style):
         return self.scenario.start(self.scenario.helper("ShowBox"),
-                                   "--title", wineharness.escape_argument(title),
-                                   "--text", wineharness.escape_argument(text),
+                                   "--title", helpertext.escape_argument(title),
+                                   "--text", helpertext.escape_argument(text),
                                    "--style", hex(style))
 
     def answer_shown_box(self, title, text, style, expected_title, expected_text, press):

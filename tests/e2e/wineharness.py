@@ -14,17 +14,18 @@ the source tree:
 """
 
 import contextlib
-import dataclasses
 import fcntl
 import os
 import pathlib
-import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+
+import helpertext
+import regfile
 
 SKIP_RETURN_CODE = 77  # CTest's SKIP_RETURN_CODE for these tests
 
@@ -40,6 +41,7 @@ _TEMPLATE_DONE = TEMPLATE_DIR / ".template-complete"
 SETUP_EXE = "Tamber4Setup.exe"
 HELPERS = "tests/e2e/helpers"
 DEFAULT_TIMEOUT = 120  # seconds for one Wine program
+SERVER_LINGER_SECONDS = 120  # a scenario's wineserver outlives its last program this long
 
 
 class HarnessError(Exception):
@@ -140,6 +142,9 @@ def make_template():
     """Makes the template prefix afresh and returns the seconds it took. Also removes the
     scenario prefixes a previous run left."""
     start = time.monotonic()
+    if SCENARIOS_DIR.is_dir():
+        for prefix in SCENARIOS_DIR.iterdir():
+            end_wine_session(wine_environment(prefix), SCENARIOS_DIR)
     shutil.rmtree(SCENARIOS_DIR, ignore_errors=True)
     shutil.rmtree(TEMPLATE_DIR, ignore_errors=True)
     (TEMPLATE_DIR / "home").mkdir(parents=True)
@@ -148,7 +153,8 @@ def make_template():
     boot = _run(["wineboot", "-i"], env, 300, cwd)
     end_wine_session(env, cwd)
     if boot.returncode != 0 or not (TEMPLATE_DIR / "system.reg").is_file():
-        raise HarnessError(f"wineboot failed ({boot.returncode}): {boot.stderr.decode(errors='replace')}")
+        raise HarnessError(f"wineboot failed ({boot.returncode}): "
+                           f"{boot.stderr.decode(errors='replace')}")
     # The null display driver: message boxes and dialogs work without any X server. Set it
     # in a session of its own, since the display mode must not change within a session.
     graphics = _run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics",
@@ -172,154 +178,7 @@ def ensure_template():
 
 
 # ---------------------------------------------------------------------------------------
-# Registry export files
-
-
-@dataclasses.dataclass(frozen=True)
-class ExpandSz:
-    """A REG_EXPAND_SZ value (a plain str is REG_SZ, an int REG_DWORD)."""
-    text: str
-
-
-def _reg_string(text):
-    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-
-
-def _reg_hex(kind, data):
-    return f"hex({kind}):" + ",".join(f"{b:02x}" for b in data)
-
-
-def reg_file_text(key, values):
-    """The text of a .reg file that sets `values` (name -> str, ExpandSz, int, bytes) in
-    `key`, e.g. HKEY_CURRENT_USER\\Software\\Tamber4."""
-    lines = ["Windows Registry Editor Version 5.00", "", f"[{key}]"]
-    for name, value in values.items():
-        if isinstance(value, ExpandSz):
-            data = _reg_hex(2, (value.text + "\0").encode("utf-16-le"))
-        elif isinstance(value, bool) or not isinstance(value, (str, int, bytes)):
-            raise HarnessError(f"unsupported registry value {value!r}")
-        elif isinstance(value, str) and any(c in value for c in "\r\n\0"):
-            data = _reg_hex(1, (value + "\0").encode("utf-16-le"))
-        elif isinstance(value, str):
-            data = _reg_string(value)
-        elif isinstance(value, int):
-            data = f"dword:{value & 0xFFFFFFFF:08x}"
-        else:
-            data = "hex:" + ",".join(f"{b:02x}" for b in value)
-        lines.append(f"{_reg_string(name)}={data}")
-    return "\r\n".join(lines) + "\r\n"
-
-
-def _parse_reg_value(data):
-    if data.startswith('"'):
-        return _unquote(data)[0]
-    if data.startswith("dword:"):
-        return int(data[6:], 16)
-    kind, _, payload = data.partition(":")
-    raw = bytes(int(b, 16) for b in payload.split(",") if b.strip())
-    if kind == "hex":
-        return raw
-    if kind == "hex(1)":
-        return raw.decode("utf-16-le").rstrip("\0")
-    if kind == "hex(2)":
-        return ExpandSz(raw.decode("utf-16-le").rstrip("\0"))
-    if kind == "hex(7)":
-        return [s for s in raw.decode("utf-16-le").split("\0") if s]
-    if kind == "hex(b)":
-        return int.from_bytes(raw, "little")
-    return (kind, raw)
-
-
-_REG_ESCAPES = {"n": "\n", "r": "\r", "0": "\0"}
-
-
-def _unquote(text):
-    """Reads a quoted .reg string at the start of `text`: (value, rest after the quote)."""
-    out = []
-    index = 1
-    while index < len(text):
-        char = text[index]
-        if char == "\\" and index + 1 < len(text):
-            escaped = text[index + 1]
-            out.append(_REG_ESCAPES.get(escaped, escaped))
-            index += 2
-        elif char == '"':
-            return "".join(out), text[index + 1:]
-        else:
-            out.append(char)
-            index += 1
-    raise HarnessError(f"unterminated string in .reg line {text!r}")
-
-
-def parse_reg_file(text):
-    """Parses regedit's export: {key path: {value name: value}}; the default value is named
-    '' (str for REG_SZ, ExpandSz, int for REG_DWORD and REG_QWORD, bytes, list of str)."""
-    keys = {}
-    current = None
-    logical = []
-    for physical in text.lstrip("\ufeff").splitlines():
-        if logical and logical[-1].endswith("\\"):
-            logical[-1] = logical[-1][:-1] + physical.strip()
-        else:
-            logical.append(physical)
-    for line in logical:
-        if line.startswith("[") and line.endswith("]"):
-            current = keys.setdefault(line[1:-1], {})
-        elif current is not None and line.startswith(("@=", '"')):
-            if line.startswith("@="):
-                name, rest = "", line[1:]
-            else:
-                name, rest = _unquote(line)
-            current[name] = _parse_reg_value(rest[1:])
-    return keys
-
-
-# ---------------------------------------------------------------------------------------
 # Scenarios
-
-
-@dataclasses.dataclass
-class BoxAnswerResult:
-    code: int        # BoxAnswer's exit code: 0 answered, 3 no box, 4/5 title/text differ
-    title: str       # what the box showed (None when no box was found)
-    text: str
-    output: str
-
-
-def escape_argument(text):
-    """Escapes a text for the helpers' command lines (see helpers/EscapedText.h)."""
-    out = []
-    for unit in _utf16_units(text):
-        char = chr(unit)
-        if char == "\\":
-            out.append("\\\\")
-        elif 0x20 <= unit < 0x7F:
-            out.append(char)
-        else:
-            out.append(f"\\u{unit:04X}")
-    return "".join(out)
-
-
-def unescape_output(text):
-    """The inverse of escape_argument, for the helpers' printed texts."""
-    units = []
-    index = 0
-    while index < len(text):
-        if text.startswith("\\\\", index):
-            units.append(0x5C)
-            index += 2
-        elif text.startswith("\\u", index):
-            units.append(int(text[index + 2:index + 6], 16))
-            index += 6
-        else:
-            units.append(ord(text[index]))
-            index += 1
-    return b"".join(u.to_bytes(2, "little") for u in units).decode("utf-16-le", "surrogatepass")
-
-
-def _utf16_units(text):
-    data = text.encode("utf-16-le", "surrogatepass")
-    return [int.from_bytes(data[i:i + 2], "little") for i in range(0, len(data), 2)]
 
 
 class Background:
@@ -367,6 +226,7 @@ class Scenario:
         self.extra_env = dict(env or {})
         self.copy_seconds = None
         self.user = None
+        self.setup_exe = None
         self._background = []
 
     # -- lifecycle --
@@ -381,10 +241,11 @@ class Scenario:
         self.copy_seconds = time.monotonic() - start
         print(f"[{self.name}] prefix copied in {self.copy_seconds:.2f} s", flush=True)
         self.user = wine_user(self.prefix)
-        # Keeps the server up between the calls of the scenario: a warm call is much faster.
-        subprocess.run(["wineserver", "-p"], env=self.env(), cwd=self.prefix, check=True,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        # Keeps the server up between the calls of the scenario (a warm call is much faster),
+        # but not for ever should the test be killed before it ends the session.
+        subprocess.run(["wineserver", f"-p{SERVER_LINGER_SECONDS}"], env=self.env(),
+                       cwd=self.prefix, check=True, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self
 
     def __exit__(self, kind, error, trace):
@@ -460,11 +321,20 @@ class Scenario:
     # -- files --
 
     def install_setup(self, folder="C:\\Tamber4Test"):
-        """Copies Tamber4Setup.exe into `folder` of the prefix; returns its Unix path."""
+        """Copies Tamber4Setup.exe into `folder` of the prefix, where run_setup runs it and
+        where files beside it go (e.g. Setup\\Tamber4DiscScript.crvdat); returns its path."""
         target = self.unix_path(folder)
         target.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(windows_build_file(SETUP_EXE), target / SETUP_EXE)
-        return target / SETUP_EXE
+        self.setup_exe = target / SETUP_EXE
+        shutil.copy2(windows_build_file(SETUP_EXE), self.setup_exe)
+        return self.setup_exe
+
+    def run_setup(self, *args, timeout=DEFAULT_TIMEOUT):
+        """Runs the installed Tamber4Setup.exe (install_setup first) with arguments; returns
+        the CompletedProcess (exit codes 0 to 4 come through whole)."""
+        if self.setup_exe is None:
+            raise HarnessError("install_setup() first")
+        return self.run(self.setup_exe, *args, timeout=timeout)
 
     def put_file(self, path, content):
         """Writes `content` (bytes) to a Unix path, making its folders."""
@@ -500,13 +370,15 @@ class Scenario:
     def answer_box(self, title, text, press, timeout_ms=30000):
         """Starts BoxAnswer to answer the next message box; returns a callable that waits for
         it and gives a BoxAnswerResult. Call it after running the program that shows the box."""
-        process = self.start(self.helper("BoxAnswer"), "--title", escape_argument(title),
-                             "--text", escape_argument(text), "--press", press,
+        escape = helpertext.escape_argument
+        process = self.start(self.helper("BoxAnswer"), "--title", escape(title),
+                             "--text", escape(text), "--press", press,
                              "--timeout-ms", str(timeout_ms))
 
         def wait():
             result = process.wait(timeout_ms / 1000 + 60)
-            return _box_answer_result(result.returncode, result.stdout.decode("ascii", "replace"))
+            output = result.stdout.decode("ascii", "replace")
+            return helpertext.box_answer_result(result.returncode, output)
 
         return wait
 
@@ -520,7 +392,7 @@ class Scenario:
                           self.windows_path(output), *arguments)
         if result.returncode != 0:
             raise HarnessError(f"MsgDump failed ({result.returncode}): {result.stderr!r}")
-        records = parse_message_dump(output.read_bytes())
+        records = helpertext.parse_message_dump(output.read_bytes())
         output.unlink()
         return records
 
@@ -541,7 +413,8 @@ class Scenario:
     def import_registry(self, key, values):
         """Sets values of any text through regedit /S and a UTF-16LE .reg file. `key` is
         written out in full, e.g. HKEY_CURRENT_USER\\Software\\Tamber4."""
-        reg = self.put_utf16_file(self.drive_c / "harness-import.reg", reg_file_text(key, values))
+        reg = self.put_utf16_file(self.drive_c / "harness-import.reg",
+                                  regfile.reg_file_text(key, values))
         result = self.run_wine_tool("regedit", "/S", self.windows_path(reg))
         reg.unlink()
         if result.returncode != 0:
@@ -558,7 +431,7 @@ class Scenario:
             return {}
         data = reg.read_bytes()
         reg.unlink()
-        return parse_reg_file(data.decode("utf-16"))
+        return regfile.parse_reg_file(data.decode("utf-16"))
 
     def registry_values(self, key):
         """The values of exactly `key`, or None when it does not exist."""
@@ -567,38 +440,6 @@ class Scenario:
     def run_wine_tool(self, *command, timeout=DEFAULT_TIMEOUT):
         """Runs one of Wine's own programs (reg, regedit, ...)."""
         return _run(["wine", *command], self.env(), timeout, self.prefix)
-
-
-_DUMP_HEADER = re.compile(r"id=(\d+) lang=0x([0-9A-F]+) error=(\d+) length=(\d+)")
-
-
-def parse_message_dump(data):
-    """Parses MsgDump's output bytes (see helpers/MsgDump.cpp); lengths count UTF-16 units."""
-    records = {}
-    index = 0
-    while index < len(data):
-        end = data.find("\n".encode("utf-16-le"), index)
-        while end >= 0 and (end - index) % 2:
-            end = data.find("\n".encode("utf-16-le"), end + 1)
-        match = _DUMP_HEADER.fullmatch(data[index:end].decode("utf-16-le")) if end >= 0 else None
-        if not match:
-            raise HarnessError(f"unreadable MsgDump output at byte {index}")
-        message_id, language, error, length = (int(g, 16 if i == 1 else 10)
-                                               for i, g in enumerate(match.groups()))
-        start = end + 2
-        body = data[start:start + 2 * length].decode("utf-16-le", "surrogatepass")
-        records[(message_id, language)] = (error, body)
-        index = start + 2 * length + 2
-    return records
-
-
-def _box_answer_result(code, output):
-    seen = {}
-    for line in output.splitlines():
-        label, _, value = line.partition(": ")
-        if label in ("title", "text"):
-            seen[label] = unescape_output(value)
-    return BoxAnswerResult(code, seen.get("title"), seen.get("text"), output)
 
 
 class ScenarioTestCase(unittest.TestCase):
@@ -614,10 +455,8 @@ class ScenarioTestCase(unittest.TestCase):
         cls._failed = False
         cls.scenario = Scenario(cls.scenario_name or cls.__name__, cls.scenario_env)
         cls.scenario.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.scenario.close(keep=cls._failed)
+        # Runs after the last test, and also when a subclass's setUpClass fails after this.
+        cls.addClassCleanup(lambda: cls.scenario.close(keep=cls._failed))
 
     def run(self, result=None):
         result = result if result is not None else self.defaultTestResult()
