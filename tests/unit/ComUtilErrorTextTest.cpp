@@ -45,7 +45,7 @@ using ComUtilErrorText = LogTest;
 TEST_F(ComUtilErrorText, MessageTextFallsBackToDispatchNumbersAndUnknownCodes) {
   EXPECT_EQ(ComUtil::ComErrorMessage(platform::hr::Fail), L"Unspecified error");
   EXPECT_EQ(ComUtil::ComErrorMessage(H(0x80040201u)), L"IDispatch error #1");
-  EXPECT_EQ(ComUtil::ComErrorMessage(H(0x8004FFFFu)), L"IDispatch error #64767");
+  EXPECT_EQ(ComUtil::ComErrorMessage(H(0x8004FFFFu)), L"IDispatch error #65023");
   EXPECT_EQ(ComUtil::ComErrorMessage(H(0x80040200u)), L"Unknown error 0x80040200");
   EXPECT_EQ(ComUtil::ComErrorMessage(H(0xA0000ABCu)), L"Unknown error 0xA0000ABC");
   ComUtil::_com_error error(H(0x80040201u));
