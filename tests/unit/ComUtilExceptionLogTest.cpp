@@ -51,7 +51,7 @@ TEST_F(ComUtilExceptionLog, SuccessPassesThroughWithoutALine) {
 
 TEST_F(ComUtilExceptionLog, TheTopLevelHandlerLogsAndEndsTheRunWithStatusTwo) {
   int status = 0;
-  machine_.process().SetLastError(5);
+  sim().process().SetLastError(5);
   try {
     ComUtil::ThrowLastErrorIfFalse(false, "Tamber4Setup", 120);
   } catch (...) {

@@ -68,10 +68,10 @@ TEST_F(IssueError, ThrowIfFalseThrowsEFail) {
 }
 
 TEST_F(IssueError, ThrowLastErrorIfFalseMapsTheLastError) {
-  machine_.process().SetLastError(2);
+  sim().process().SetLastError(2);
   ComUtil::ThrowLastErrorIfFalse(true, "f", 1);
   EXPECT_EQ(Thrown([] { ComUtil::ThrowLastErrorIfFalse(false, "f", 2); }), H(0x80070002u));
-  machine_.process().SetLastError(0);
+  sim().process().SetLastError(0);
   EXPECT_EQ(Thrown([] { ComUtil::ThrowLastErrorIfFalse(false, "f", 3); }), 0);
   std::vector<std::string> lines = Lines();
   ASSERT_EQ(lines.size(), 2u);
@@ -81,7 +81,7 @@ TEST_F(IssueError, ThrowLastErrorIfFalseMapsTheLastError) {
 
 TEST_F(IssueError, ThrowIfFailedWithErrorInfoCarriesTheThreadsErrorInformation) {
   EXPECT_EQ(ComUtil::ThrowIfFailedWithErrorInfo(platform::hr::False, "f", 1), platform::hr::Ok);
-  machine_.com().SetErrorInfo(L"The job is gone.", L"Bits.Manager", platform::Guid{});
+  sim().com().SetErrorInfo(L"The job is gone.", L"Bits.Manager", platform::Guid{});
   try {
     ComUtil::ThrowIfFailedWithErrorInfo(H(0x80200001u), "f", 2);
     FAIL() << "nothing was thrown";

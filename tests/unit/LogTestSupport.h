@@ -1,11 +1,10 @@
-// A simulated machine on a fresh host folder for the log's tests, with the process log put
-// back in its never-opened state after each test, and helpers that read the log file.
+// The log's tests run on a fresh simulated machine with the clock at a known time; the
+// process log is put back in its never-opened state after each test. Helpers open the log
+// and read the log file.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "logging/LogTesting.h"
 #include "platform/Machine.h"
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimTestSupport.h"
 
 namespace logtest {
 
@@ -26,37 +26,17 @@ inline const std::wstring kBaseKey = L"Software\\Tamber4\\Logging";
 inline const std::wstring kProgramKey = L"Software\\Tamber4\\Logging\\TAMBER4SETUP.EXE";
 inline const std::wstring kColumnsKey = L"Software\\Tamber4\\Logging\\TAMBER4SETUP.EXE\\Columns";
 
-// A host folder of its own, removed with everything in it at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() / "tamber4-unit" /
-            (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-class LogTest : public ::testing::Test {
+class LogTest : public platform::sim::SimMachineTest {
  protected:
-  LogTest() : machine_(folder_.path()), guard_(machine_.machine()) {
+  LogTest() {
     platform::SystemTime start;
     start.year = 2026, start.month = 3, start.day = 1;
     start.hour = 10, start.minute = 15, start.second = 42;
-    machine_.clock().SetUtcNow(start);
+    sim().clock().SetUtcNow(start);
   }
   void TearDown() override { logging::ResetLogForTesting(); }
 
-  platform::sim::SimRegistry& registry() { return machine_.registry(); }
+  platform::sim::SimRegistry& registry() { return sim().registry(); }
 
   // Opens the process log in the temporary folder with the given columns and no header.
   void OpenLogWithColumns(std::initializer_list<const wchar_t*> names) {
@@ -71,9 +51,9 @@ class LogTest : public ::testing::Test {
 
   // The log file's bytes; empty when there is no file.
   std::string LogBytes(const std::wstring& path) {
-    return machine_.FileBytes(path).value_or(std::string());
+    return sim().FileBytes(path).value_or(std::string());
   }
-  bool LogFileExists(const std::wstring& path) { return machine_.FileBytes(path).has_value(); }
+  bool LogFileExists(const std::wstring& path) { return sim().FileBytes(path).has_value(); }
 
   // The file's lines without their CR LF; a final line without CR LF is kept as it is.
   std::vector<std::string> LogLines(const std::wstring& path) {
@@ -86,10 +66,6 @@ class LogTest : public ::testing::Test {
     if (start < bytes.size()) lines.push_back(bytes.substr(start));
     return lines;
   }
-
-  TempFolder folder_;
-  platform::sim::SimMachine machine_;
-  platform::ScopedMachine guard_;
 };
 
 }  // namespace logtest

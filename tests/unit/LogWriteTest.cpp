@@ -21,7 +21,7 @@ using LogWrite = LogTest;
 TEST_F(LogWrite, DefaultColumnsGiveTheDocumentedLine) {
   ASSERT_TRUE(logging::OpenLog(0, true, true));
   TAMBER_LOG(Info, L"Module", L"Initializing module, command line '%s'.", L"/quiet");
-  machine_.clock().Advance(2000);
+  sim().clock().Advance(2000);
   logging::LogMessage(logging::Error, "Run", kLogSource, __LINE__, "code %d", -5);
   std::vector<std::string> lines = LogLines(kTempLogPath);
   ASSERT_EQ(lines.size(), 6u);
@@ -32,10 +32,10 @@ TEST_F(LogWrite, DefaultColumnsGiveTheDocumentedLine) {
 }
 
 TEST_F(LogWrite, EveryColumnHasItsFieldForm) {
-  machine_.process().SetIds(0xABC, 0x12);
-  machine_.process().SetTimes(100, 23);
-  machine_.process().SetMemoryInfo(true, 5000);
-  machine_.clock().SetTickCount(4294967295u);
+  sim().process().SetIds(0xABC, 0x12);
+  sim().process().SetTimes(100, 23);
+  sim().process().SetMemoryInfo(true, 5000);
+  sim().clock().SetTickCount(4294967295u);
   OpenLogWithColumns({L"Entry", L"Severity", L"ThreadID", L"ProcessID", L"ModuleName",
                    L"ModulePath", L"ProcessName", L"ProcessPath", L"MemUsage", L"TickCount",
                    L"KernelTime", L"UserTime", L"TotalTime", L"SourceFile", L"SourceLine",
@@ -54,13 +54,13 @@ TEST_F(LogWrite, EveryColumnHasItsFieldForm) {
 }
 
 TEST_F(LogWrite, MemUsageIsNotAvailableWithoutTheMemoryFunction) {
-  machine_.process().SetMemoryInfo(false, 5000);
+  sim().process().SetMemoryInfo(false, 5000);
   OpenLogWithColumns({L"MemUsage", L"PerfCount"});
   TAMBER_LOG(Info, L"Cat", L"m");
   std::vector<std::string> lines = LogLines(kTempLogPath);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].substr(0, 4), "N/A\t");
-  EXPECT_EQ(lines[0].substr(4), std::to_string(machine_.clock().PerformanceCounter()));
+  EXPECT_EQ(lines[0].substr(4), std::to_string(sim().clock().PerformanceCounter()));
 }
 
 TEST_F(LogWrite, MessageStaysOnOneLineAndCategoryIsUnchanged) {
@@ -99,16 +99,16 @@ TEST_F(LogWrite, TraceReleaseSendsEachLineToTheDebugger) {
   registry().PutDword(kHkeyCurrentUser, kProgramKey, L"TraceRelease", 1);
   OpenLogWithColumns({L"Severity", L"Message"});
   TAMBER_LOG(Warning, L"Cat", L"watch");
-  EXPECT_EQ(machine_.process().DebugOutputLines(), std::vector<std::wstring>{L"Warning\twatch\r\n"});
+  EXPECT_EQ(sim().process().DebugOutputLines(), std::vector<std::wstring>{L"Warning\twatch\r\n"});
 }
 
 TEST_F(LogWrite, FirstProcessTruncatesAndAlwaysAppendKeepsTheOldFile) {
-  machine_.PutFile(kTempLogPath, "old\r\n");
+  sim().PutFile(kTempLogPath, "old\r\n");
   ASSERT_TRUE(logging::OpenLog(0, true, true));
   EXPECT_EQ(LogLines(kTempLogPath).front(), "");
   logging::ResetLogForTesting();
 
-  machine_.PutFile(kTempLogPath, "old\r\n");
+  sim().PutFile(kTempLogPath, "old\r\n");
   registry().PutDword(kHkeyCurrentUser, kProgramKey, L"AlwaysAppend", 1);
   ASSERT_TRUE(logging::OpenLog(0, true, true));
   EXPECT_EQ(LogBytes(kTempLogPath),
@@ -121,7 +121,7 @@ TEST_F(LogWrite, ASecondProcessSharesTheFileAndCountsItsOwnEntries) {
   TAMBER_LOG(Info, L"Cat", L"first A");
 
   // The elevated copy: another process of the same executable on the same disk.
-  platform::sim::SimMachine other(folder_.path());
+  platform::sim::SimMachine other(hostRoot());
   other.process().SetIds(0x77, 0x78);
   std::atomic<std::uint32_t> otherMask{0};
   logging::Logger otherLog(otherMask);
@@ -147,50 +147,50 @@ TEST_F(LogWrite, ASecondProcessSharesTheFileAndCountsItsOwnEntries) {
 
 TEST_F(LogWrite, AFileThatOpensOnTheTenthAttemptIsWritten) {
   OpenLogWithColumns({L"Message"});
-  machine_.files().FailPath(kTempLogPath, platform::err::SharingViolation, 9);
-  std::uint64_t sleptBefore = machine_.process().SleptMilliseconds();
+  sim().files().FailPath(kTempLogPath, platform::err::SharingViolation, 9);
+  std::uint64_t sleptBefore = sim().process().SleptMilliseconds();
   TAMBER_LOG(Info, L"Cat", L"late");
-  EXPECT_EQ(machine_.process().SleptMilliseconds() - sleptBefore, 900u);
+  EXPECT_EQ(sim().process().SleptMilliseconds() - sleptBefore, 900u);
   EXPECT_EQ(LogLines(kTempLogPath), std::vector<std::string>{"late"});
   EXPECT_EQ(logging::LogSeverityMask.load(), 7u);
 }
 
 TEST_F(LogWrite, AFileThatCannotBeOpenedTenTimesSwitchesLoggingOffForGood) {
   OpenLogWithColumns({L"Entry", L"Message"});
-  machine_.files().FailPath(kTempLogPath, platform::err::SharingViolation, 10);
+  sim().files().FailPath(kTempLogPath, platform::err::SharingViolation, 10);
   TAMBER_LOG(Info, L"Cat", L"lost");
   EXPECT_EQ(logging::LogSeverityMask.load(), 0u);
   TAMBER_LOG(Error, L"Cat", L"also lost");
   EXPECT_EQ(LogBytes(kTempLogPath), "");
   // The mutex was released after the failed write.
-  EXPECT_TRUE(machine_.kernel().HoldMutex(kMutexName));
-  machine_.kernel().ReleaseHeldMutex(kMutexName);
+  EXPECT_TRUE(sim().kernel().HoldMutex(kMutexName));
+  sim().kernel().ReleaseHeldMutex(kMutexName);
 }
 
 TEST_F(LogWrite, AMutexHeldPastFifteenSecondsSwitchesLoggingOff) {
   OpenLogWithColumns({L"Message"});
-  ASSERT_TRUE(machine_.kernel().HoldMutex(kMutexName, 15001));
-  std::uint64_t ticks = machine_.clock().Ticks();
+  ASSERT_TRUE(sim().kernel().HoldMutex(kMutexName, 15001));
+  std::uint64_t ticks = sim().clock().Ticks();
   TAMBER_LOG(Info, L"Cat", L"lost");
-  EXPECT_EQ(machine_.clock().Ticks() - ticks, 15000u);
+  EXPECT_EQ(sim().clock().Ticks() - ticks, 15000u);
   EXPECT_EQ(logging::LogSeverityMask.load(), 0u);
   EXPECT_EQ(LogBytes(kTempLogPath), "");
-  machine_.kernel().ReleaseHeldMutex(kMutexName);
+  sim().kernel().ReleaseHeldMutex(kMutexName);
 }
 
 TEST_F(LogWrite, AMutexReleasedWithinTheWaitOrAbandonedStillGivesTheLine) {
   OpenLogWithColumns({L"Message"});
-  ASSERT_TRUE(machine_.kernel().HoldMutex(kMutexName, 14999));
+  ASSERT_TRUE(sim().kernel().HoldMutex(kMutexName, 14999));
   TAMBER_LOG(Info, L"Cat", L"waited");
-  ASSERT_TRUE(machine_.kernel().HoldMutex(kMutexName));
-  machine_.kernel().AbandonHeldMutex(kMutexName);
+  ASSERT_TRUE(sim().kernel().HoldMutex(kMutexName));
+  sim().kernel().AbandonHeldMutex(kMutexName);
   TAMBER_LOG(Info, L"Cat", L"abandoned");
   EXPECT_EQ(LogLines(kTempLogPath), (std::vector<std::string>{"waited", "abandoned"}));
   EXPECT_EQ(logging::LogSeverityMask.load(), 7u);
 }
 
 TEST_F(LogWrite, AHeaderThatCannotBeWrittenLeavesLoggingOff) {
-  machine_.files().FailPath(kTempLogPath, platform::err::AccessDenied, 10);
+  sim().files().FailPath(kTempLogPath, platform::err::AccessDenied, 10);
   EXPECT_TRUE(logging::OpenLog(0, true, true));
   EXPECT_EQ(logging::LogSeverityMask.load(), 0u);
   TAMBER_LOG(Error, L"Cat", L"lost");
