@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "ComUtil/IssueError.h"
@@ -20,6 +21,8 @@ constexpr platform::Win32Error kWriteFault = 29;  // ERROR_WRITE_FAULT
 constexpr platform::Win32Error kHandleEof = 38;   // ERROR_HANDLE_EOF
 // Reads and writes go in pieces no larger than this, as the file API counts in 32 bits.
 constexpr std::uint32_t kMaxTransfer = 1u << 30;
+// A script larger than this cannot be held as text where addresses are 32 bits wide.
+constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max() / 4;
 
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
@@ -116,6 +119,8 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
   std::uint64_t size = 0;
   ComUtil::ThrowLastErrorIfFalse(platform::files().Size(file.get(), &size), kLogSource, __LINE__);
   TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
+  if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
+  ComUtil::ThrowLastErrorIfFalse(size <= kMaxScriptBytes, kLogSource, __LINE__);
 
   std::string bytes(static_cast<std::size_t>(size), '\0');
   ComUtil::ThrowLastErrorIfFalse(ReadWhole(file.get(), bytes), kLogSource, __LINE__);

@@ -19,7 +19,8 @@ std::wstring ScriptPrefix(const std::wstring& rootUri);
 // The text of the script at `path` with `prefix` in front: the file's bytes as UTF-16LE code
 // units, a trailing odd byte ignored, one leading U+FEFF skipped. Empty when the file does
 // not exist or cannot be opened (logged as an Error). A read that returns less than the
-// file's size raises ComUtil::_com_error after logging it.
+// file's size, or a file too large to hold in memory, raises ComUtil::_com_error after
+// logging it.
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix);
 
 // The lines of a script text: cut at every CR and LF; runs of line breaks end one line, so
