@@ -1,2 +1,21 @@
-// The Windows services (filled in by the win32 implementation).
-namespace platform::win32 {}
+#include "platform/win32/Win32Machine.h"
+
+#include "platform/win32/Win32Services.h"
+
+namespace platform::win32 {
+
+Machine WindowsMachine() {
+  Machine machine;
+  machine.com = &Win32Com();
+  machine.process = &Win32CurrentProcess();
+  machine.files = &Win32Files();
+  machine.kernel = &Win32KernelObjects();
+  machine.registry = &Win32Registry();
+  machine.resources = &Win32Resources();
+  machine.shell = &Win32Shell();
+  machine.system = &Win32SystemInfo();
+  machine.ui = &Win32UserInterface();
+  return machine;
+}
+
+}  // namespace platform::win32

@@ -1,4 +1,11 @@
-// Placeholder entry until the Windows services land.
+// The GUI entry point of Tamber4Setup.exe: installs the Windows machine for the whole
+// process and hands the module and the raw command line to the session.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "platform/win32/Win32Machine.h"
+#include "setup/Tamber4Setup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const platform::ScopedMachine machine(platform::win32::WindowsMachine());
+  return setup::TamberMain(reinterpret_cast<platform::ModuleHandle>(instance), ::GetCommandLineW());
+}

@@ -1,0 +1,29 @@
+// The Windows implementation of each system service, one per file. Each accessor returns a
+// process-lifetime object, created on first use; Win32Machine gathers them into a Machine.
+#pragma once
+
+namespace platform {
+class Com;
+class CurrentProcess;
+class Files;
+class KernelObjects;
+class Registry;
+class Resources;
+class Shell;
+class SystemInfo;
+class UserInterface;
+}  // namespace platform
+
+namespace platform::win32 {
+
+Com& Win32Com();
+CurrentProcess& Win32CurrentProcess();
+Files& Win32Files();
+KernelObjects& Win32KernelObjects();
+Registry& Win32Registry();
+Resources& Win32Resources();
+Shell& Win32Shell();
+SystemInfo& Win32SystemInfo();
+UserInterface& Win32UserInterface();
+
+}  // namespace platform::win32
