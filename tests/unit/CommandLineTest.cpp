@@ -40,18 +40,18 @@ TEST_F(CommandLineTest, SwitchesAreExactNamesAfterADashOrSlash) {
 }
 
 TEST_F(CommandLineTest, ScriptUrlShowsTheWebScriptAddressAndEndsTheRun) {
-  machine_.resources().SetString(131, L"https://example.test/a/web.crvdat");
+  sim().resources().SetString(131, L"https://example.test/a/web.crvdat");
   Args args;
   EXPECT_FALSE(ParseCommandLine(state_, L"t.exe /scripturl x.crvdat", &args));
   EXPECT_EQ(args, (Args{L"t.exe", L"x.crvdat"}));
-  machine_.resources().SetString(131, L"");
+  sim().resources().SetString(131, L"");
   EXPECT_FALSE(ParseCommandLine(state_, L"t.exe -scripturl", &args));
 
-  ASSERT_EQ(machine_.Boxes().size(), 2u);
-  EXPECT_EQ(machine_.Boxes()[0].request.title, L"Tamber 4 Setup");
-  EXPECT_EQ(machine_.Boxes()[0].request.text, L"https://example.test/a/web.crvdat");
-  EXPECT_EQ(machine_.Boxes()[0].request.style, platform::mb::UserIcon | platform::mb::SetForeground);
-  EXPECT_EQ(machine_.Boxes()[1].request.text, L"");
+  ASSERT_EQ(sim().Boxes().size(), 2u);
+  EXPECT_EQ(sim().Boxes()[0].request.title, L"Tamber 4 Setup");
+  EXPECT_EQ(sim().Boxes()[0].request.text, L"https://example.test/a/web.crvdat");
+  EXPECT_EQ(sim().Boxes()[0].request.style, platform::mb::UserIcon | platform::mb::SetForeground);
+  EXPECT_EQ(sim().Boxes()[1].request.text, L"");
   EXPECT_TRUE(Logged("Error\tRun\tFailed to load update script from string table."));
 }
 

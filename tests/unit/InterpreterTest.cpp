@@ -26,7 +26,7 @@ class InterpreterTest : public setuptest::SetupTest {
  protected:
   InterpreterTest() : commands_(ProgramCommands()) {
     state_.isVistaOrLater = true;
-    machine_.files().MakeFolders(setuptest::kInstallFolder);
+    sim().files().MakeFolders(setuptest::kInstallFolder);
     services_ = DefaultSessionServices();
     services_.cancelBackgroundCopyJobs = [this] { ++cancelled_; };
     services_.spawnElevatedInstance = [this](SetupState& state, CommandParameters& line,
@@ -79,14 +79,14 @@ TEST_F(InterpreterTest, MarksEachLineAndSkipsThemAllWhenTheWorkingCopyRunsAgain)
 
 TEST_F(InterpreterTest, AnEmptyScriptWritesAWorkingCopyWithOnlyTheByteOrderMark) {
   EXPECT_EQ(Run({L"", L"\r\n\n"}), kRunSuccess);
-  EXPECT_EQ(machine_.FileBytes(kWorkingCopy), std::string("\xFF\xFE"));
+  EXPECT_EQ(sim().FileBytes(kWorkingCopy), std::string("\xFF\xFE"));
 }
 
 TEST_F(InterpreterTest, AScriptThatCannotBeReadFailsWithoutWritingAnything) {
   EXPECT_EQ(Interpret(state_, {L"C:\\nowhere.crvdat", kWorkingCopy, L""}, services_, commands_),
             kRunFail);
   EXPECT_TRUE(Logged("Error\tRun\tFile not found, aborting."));
-  EXPECT_FALSE(machine_.FileBytes(kWorkingCopy).has_value());
+  EXPECT_FALSE(sim().FileBytes(kWorkingCopy).has_value());
   EXPECT_EQ(cancelled_, 0);
 }
 
@@ -257,7 +257,7 @@ TEST_F(InterpreterTest, AFatalErrorEndsTheRunInOrderKeepingEveryResultSoFar) {
 TEST_F(InterpreterTest, OnlyAWorkingCopyOtherThanTheScriptIsDeletedBeforeTheRun) {
   std::vector<bool> presentWhileRunning;
   commands_.SetHandler(L"wait", [&](RunFrame&, CommandParameters& line) {
-    presentWhileRunning.push_back(machine_.FileBytes(kWorkingCopy).has_value());
+    presentWhileRunning.push_back(sim().FileBytes(kWorkingCopy).has_value());
     line.SetParameter(L"result", L"success");
     return Flow::Next;
   });

@@ -9,7 +9,7 @@ namespace {
 class LanguageTest : public setuptest::SetupTest {
  protected:
   void SetOverride(const std::wstring& value) {
-    machine_.registry().PutString(platform::kHkeyCurrentUser, L"Software\\Tamber4",
+    sim().registry().PutString(platform::kHkeyCurrentUser, L"Software\\Tamber4",
                                   L"UserInterfaceLanguage", value);
   }
 };

@@ -48,10 +48,10 @@ TEST_F(MessagesTest, TheIconKindDecidesIconAndForeground) {
                {L"Error", mb::UserIcon | mb::SetForeground, "a Tamber"},
                {L"", mb::UserIcon | mb::SetForeground, "a Tamber"}};
   for (const auto& c : cases) {
-    machine_.QueueAnswer(mb::IdOk);
+    sim().QueueAnswer(mb::IdOk);
     EXPECT_EQ(TamberMessageBox(L"T", L"M", c.kind, mb::UserIcon), mb::IdOk);
-    EXPECT_EQ(machine_.Boxes().back().request.style, c.style) << text::WideToUtf8(c.kind);
-    EXPECT_EQ(machine_.Boxes().back().request.iconResource, kProductIconResource);
+    EXPECT_EQ(sim().Boxes().back().request.style, c.style) << text::WideToUtf8(c.kind);
+    EXPECT_EQ(sim().Boxes().back().request.iconResource, kProductIconResource);
     EXPECT_TRUE(Logged(std::string("Info\tTamberMessageBox\tDisplaying message box with title 'T', "
                                    "message 'M' and ") + c.word + " icon."));
   }

@@ -14,14 +14,14 @@ TEST_F(PathsTest, TheWorkingCopyIsNamedAfterTheLastPartOfThePathOrAddress) {
   EXPECT_EQ(GetTargetFilePath(state, L"https://x/a/b.crvdat"), setuptest::kInstallFolder + L"b.crvdat");
   EXPECT_EQ(GetTargetFilePath(state, L"D:\\Setup/x\\s.crvdat"), setuptest::kInstallFolder + L"s.crvdat");
   EXPECT_EQ(state.targetFolder, setuptest::kInstallFolder);
-  EXPECT_EQ(machine_.files().Attributes(setuptest::kInstallFolder) & platform::file::AttributeDirectory,
+  EXPECT_EQ(sim().files().Attributes(setuptest::kInstallFolder) & platform::file::AttributeDirectory,
             platform::file::AttributeDirectory);
   EXPECT_TRUE(Logged("Info\tGetTargetFilePath\tTamber4Setup target file path set to '" +
                      text::WideToUtf8(setuptest::kInstallFolder) + "s.crvdat'"));
 }
 
 TEST_F(PathsTest, AFolderThatCannotBeHadFallsBackToTheTemporaryFolder) {
-  machine_.shell().SetFolderPathFailure(platform::csidl::LocalAppData, platform::hr::Fail);
+  sim().shell().SetFolderPathFailure(platform::csidl::LocalAppData, platform::hr::Fail);
   SetupState state;
   EXPECT_EQ(GetTargetFilePath(state, L"s.crvdat"),
             L"C:\\Users\\User\\AppData\\Local\\Temp\\Tamber4\\Install\\s.crvdat");
@@ -39,7 +39,7 @@ TEST_F(PathsTest, AFolderTreeOnAMissingDriveIsNotCreated) {
 
 TEST_F(PathsTest, TheSessionFoldersComeFromTheExecutableAndTheLog) {
   SetupState state;
-  machine_.SetExePath(L"D:\\Media\\Tamber4Setup.exe");
+  sim().SetExePath(L"D:\\Media\\Tamber4Setup.exe");
   GetWorkingFolder(state);
   EXPECT_EQ(state.workingFolder, L"D:\\Media\\");
   SetLoggingPath(state);

@@ -43,7 +43,7 @@ class RestartAtExitTest : public setuptest::SetupTest {
  protected:
   RestartAtExitTest() : shutdownGuard_(WithShutdown()) { processState().rebootCommandExecuted = true; }
   platform::Machine WithShutdown() {
-    platform::Machine machine = machine_.machine();
+    platform::Machine machine = sim().machine();
     machine.shutdown = &shutdown_;
     return machine;
   }
@@ -53,21 +53,21 @@ class RestartAtExitTest : public setuptest::SetupTest {
 
 TEST_F(RestartAtExitTest, RestartNowNeedsNoAnswerAndHoldsThePrivilegeForTheRequest) {
   OfferRestartAtExit(4);
-  EXPECT_TRUE(machine_.Boxes().empty());
+  EXPECT_TRUE(sim().Boxes().empty());
   EXPECT_EQ(shutdown_.calls, (std::vector<std::string>{"open 40", "lookup SeShutdownPrivilege", "enable 19",
                                                        "exit 2 2147745794", "disable 19", "close"}));
   EXPECT_TRUE(Logged("Info\tTamber4Setup\tShutting down Windows."));
 }
 
 TEST_F(RestartAtExitTest, OtherwiseTheUserIsAskedInTheirOwnLanguage) {
-  machine_.system().SetLanguages(0x041D, 0x041D, 0x041D);
+  sim().system().SetLanguages(0x041D, 0x041D, 0x041D);
   OfferRestartAtExit(3);
-  ASSERT_EQ(machine_.Boxes().size(), 1u);
-  EXPECT_EQ(machine_.Boxes()[0].request.title, L"Tamber 4 Setup");
-  EXPECT_EQ(machine_.Boxes()[0].request.text.substr(0, 25), L"Uppdateringen är klar. Du");
+  ASSERT_EQ(sim().Boxes().size(), 1u);
+  EXPECT_EQ(sim().Boxes()[0].request.title, L"Tamber 4 Setup");
+  EXPECT_EQ(sim().Boxes()[0].request.text.substr(0, 25), L"Uppdateringen är klar. Du");
   EXPECT_TRUE(shutdown_.calls.empty());
 
-  machine_.QueueAnswer(platform::mb::IdYes);
+  sim().QueueAnswer(platform::mb::IdYes);
   shutdown_.accept = false;
   OfferRestartAtExit(0);
   EXPECT_EQ(shutdown_.calls.size(), 6u);

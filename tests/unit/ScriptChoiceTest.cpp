@@ -31,7 +31,7 @@ class ScriptChoiceTest : public setuptest::SetupTest {
 };
 
 TEST_F(ScriptChoiceTest, WithoutArgumentTheDiscScriptWinsThenTheUpdateScriptThenAnySetupScript) {
-  machine_.PutFile(kExeFolder + L"Setup\\other.crvdat", "x");
+  sim().PutFile(kExeFolder + L"Setup\\other.crvdat", "x");
   ScriptChoice choice = Choose({L"t.exe"});
   EXPECT_EQ(choice.source, kExeFolder + L"Setup\\other.crvdat");
   EXPECT_EQ(choice.workingCopy, kInstallFolder + L"other.crvdat");
@@ -39,9 +39,9 @@ TEST_F(ScriptChoiceTest, WithoutArgumentTheDiscScriptWinsThenTheUpdateScriptThen
                      "update script file '" + text::WideToUtf8(choice.source) + "', writing to '" +
                      text::WideToUtf8(choice.workingCopy) + "'."));
 
-  machine_.PutFile(kExeFolder + L"Tamber4UpdateScript.crvdat", "x");
+  sim().PutFile(kExeFolder + L"Tamber4UpdateScript.crvdat", "x");
   EXPECT_EQ(Choose({L"t.exe"}).source, kExeFolder + L"Tamber4UpdateScript.crvdat");
-  machine_.PutFile(kExeFolder + L"Setup\\Tamber4DiscScript.crvdat", "x");
+  sim().PutFile(kExeFolder + L"Setup\\Tamber4DiscScript.crvdat", "x");
   choice = Choose({L"t.exe"});
   EXPECT_EQ(choice.source, kExeFolder + L"Setup\\Tamber4DiscScript.crvdat");
   EXPECT_EQ(choice.workingCopy, kInstallFolder + L"Tamber4DiscScript.crvdat");
@@ -49,8 +49,8 @@ TEST_F(ScriptChoiceTest, WithoutArgumentTheDiscScriptWinsThenTheUpdateScriptThen
 }
 
 TEST_F(ScriptChoiceTest, AGivenNameIsLookedUpBesideTheExecutableWhenNotFoundAsGiven) {
-  machine_.files().SetCurrentFolder(L"C:\\Media");
-  machine_.PutFile(kExeFolder + L"my.crvdat", "x");
+  sim().files().SetCurrentFolder(L"C:\\Media");
+  sim().PutFile(kExeFolder + L"my.crvdat", "x");
   const ScriptChoice choice = Choose({L"t.exe", L"my.crvdat"});
   EXPECT_EQ(choice.source, kExeFolder + L"my.crvdat");
   EXPECT_EQ(choice.workingCopy, kInstallFolder + L"my.crvdat");
@@ -59,7 +59,7 @@ TEST_F(ScriptChoiceTest, AGivenNameIsLookedUpBesideTheExecutableWhenNotFoundAsGi
 
 TEST_F(ScriptChoiceTest, TheElevatedInstanceWritesItsOwnNumberedWorkingCopy) {
   state_.isElevatedInstance = true;
-  machine_.PutFile(kInstallFolder + L"s.crvdat", "x");
+  sim().PutFile(kInstallFolder + L"s.crvdat", "x");
   const ScriptChoice choice = Choose({L"t.exe", kInstallFolder + L"s.crvdat", L"2"});
   EXPECT_EQ(choice.source, kInstallFolder + L"s.crvdat");
   EXPECT_EQ(choice.workingCopy, kInstallFolder + L"sSpawned2.crvdat");
@@ -69,14 +69,14 @@ TEST_F(ScriptChoiceTest, TheElevatedInstanceWritesItsOwnNumberedWorkingCopy) {
 TEST_F(ScriptChoiceTest, AddressesAndMissingLocalScriptsGoToTheDownload) {
   EXPECT_EQ(Choose({L"t.exe", L"https://x/a/b.crvdat"}).status, 0);
   EXPECT_TRUE(Logged("Info\tRun\tCommand line argument is a web script path."));
-  machine_.resources().SetString(131, L"http://x/web.crvdat");
+  sim().resources().SetString(131, L"http://x/web.crvdat");
   state_.isElevatedInstance = true;
   const ScriptChoice choice = Choose({L"t.exe"});
   EXPECT_TRUE(choice.runEnded);
   EXPECT_TRUE(Logged("Info\tRun\tSuccessfully enabled BITS service, exiting elevated instance."));
   EXPECT_EQ(downloaded_, (std::vector<std::wstring>{L"https://x/a/b.crvdat", L"http://x/web.crvdat"}));
 
-  machine_.resources().SetString(131, std::wstring(1024, L'a'));
+  sim().resources().SetString(131, std::wstring(1024, L'a'));
   EXPECT_EQ(Choose({L"t.exe"}).status, 2);
   EXPECT_TRUE(Logged("Error\tRun\tFailed to load update script from string table (string longer than "
                      "nBufferSize characters)."));

@@ -16,33 +16,33 @@ class Tamber4SetupTest : public setuptest::SetupTest {
 };
 
 TEST_F(Tamber4SetupTest, XpWithoutServicePack3IsRefusedWithABox) {
-  machine_.SetRelease(WindowsRelease::XpSp2);
+  sim().SetRelease(WindowsRelease::XpSp2);
   EXPECT_EQ(Main(L"t.exe"), 2);
-  ASSERT_EQ(machine_.Boxes().size(), 1u);
-  EXPECT_EQ(machine_.Boxes()[0].request.title, L"Tamber 4 Setup");
-  EXPECT_EQ(machine_.Boxes()[0].request.text.substr(0, 43), L"Tamber requires at least Windows XP Service");
-  EXPECT_EQ(machine_.Boxes()[0].request.style, 0x10080u);
+  ASSERT_EQ(sim().Boxes().size(), 1u);
+  EXPECT_EQ(sim().Boxes()[0].request.title, L"Tamber 4 Setup");
+  EXPECT_EQ(sim().Boxes()[0].request.text.substr(0, 43), L"Tamber requires at least Windows XP Service");
+  EXPECT_EQ(sim().Boxes()[0].request.style, 0x10080u);
   EXPECT_TRUE(Logged("Error\tmain\tThe OS did not pass the VerifyVersionInfo test for XP SP 3."));
   EXPECT_EQ(CountLogged("Info\tModule\tTerminating module"), 0u);
 }
 
 TEST_F(Tamber4SetupTest, BeforeVistaAUserWithoutDocumentsFolderIsRefused) {
-  machine_.SetRelease(WindowsRelease::XpSp3);
-  machine_.shell().SetFolderPathFailure(platform::csidl::Personal, platform::hr::Fail);
+  sim().SetRelease(WindowsRelease::XpSp3);
+  sim().shell().SetFolderPathFailure(platform::csidl::Personal, platform::hr::Fail);
   EXPECT_EQ(Main(L"t.exe"), 1);
-  ASSERT_EQ(machine_.Boxes().size(), 1u);
-  EXPECT_EQ(machine_.Boxes()[0].request.text.substr(0, 29), L"The selected user does not ha");
-  EXPECT_EQ(machine_.Boxes()[0].request.style, platform::mb::IconWarning);
+  ASSERT_EQ(sim().Boxes().size(), 1u);
+  EXPECT_EQ(sim().Boxes()[0].request.text.substr(0, 29), L"The selected user does not ha");
+  EXPECT_EQ(sim().Boxes()[0].request.style, platform::mb::IconWarning);
 }
 
 TEST_F(Tamber4SetupTest, ARunEndsWithItsStatusAfterWritingTheWorkingCopy) {
-  machine_.SetLanguage(0x0C0A);
+  sim().SetLanguage(0x0C0A);
   PutScript(setuptest::kExeFolder + L"Setup\\Tamber4DiscScript.crvdat", L"# one\r\nsave\r\n");
   EXPECT_EQ(Main(L"\"C:\\Users\\User\\Downloads\\Tamber4Setup.exe\" /quiet"), 0);
   EXPECT_EQ(ScriptLines(setuptest::kInstallFolder + L"Tamber4DiscScript.crvdat"),
             (std::vector<std::wstring>{L"# one|result=success", L"save|result=success"}));
   EXPECT_EQ(processState().messageLanguage, 3082);
-  EXPECT_EQ(machine_.com().InitializeCount(), machine_.com().UninitializeCount());
+  EXPECT_EQ(sim().com().InitializeCount(), sim().com().UninitializeCount());
   const std::vector<std::string> log = Log();
   ASSERT_FALSE(log.empty());
   EXPECT_NE(log.front().find("Initializing module (version 4.0.0.0)."), std::string::npos);
@@ -50,15 +50,15 @@ TEST_F(Tamber4SetupTest, ARunEndsWithItsStatusAfterWritingTheWorkingCopy) {
 }
 
 TEST_F(Tamber4SetupTest, ErrorsThatEndTheRunGiveExitCode2AndAnOrderlyEnd) {
-  machine_.com().SetInitializeResult(platform::hr::Fail);
+  sim().com().SetInitializeResult(platform::hr::Fail);
   EXPECT_EQ(Main(L"t.exe"), 2);
   EXPECT_EQ(CountLogged("Error\tException\tException 0x80004005: "), 1u);
   EXPECT_NE(Log().back().find("Terminating module, return code 2."), std::string::npos);
 
   logging::ResetLogForTesting();
-  machine_.com().SetInitializeResult(platform::hr::Ok);
+  sim().com().SetInitializeResult(platform::hr::Ok);
   PutScript(setuptest::kExeFolder + L"s.crvdat", L"# one\r\n");
-  machine_.files().FailWrites(L"", 112);
+  sim().files().FailWrites(L"", 112);
   EXPECT_EQ(Main(L"t.exe s.crvdat"), 2);
 }
 
