@@ -216,6 +216,20 @@ TEST_F(InterpreterTest, StopsFollowTheirCommandsRules) {
   EXPECT_EQ(WorkingCopy(), (Lines{L"execute|program=a", L"wait"}));
 }
 
+TEST_F(InterpreterTest, AFolderRepairStatusStaysWithTheRunAndEndsTheElevatedInstance) {
+  commands_.SetHandler(L"validate-folder-permissions", [](RunFrame& frame, CommandParameters& line) {
+    line.SetParameter(L"result", L"success");
+    return TakeFolderPermissionsStatus(frame, kRunRetry);
+  });
+  EXPECT_EQ(Run({L"validate-folder-permissions", L"# next"}), kRunRetry);
+  EXPECT_EQ(WorkingCopy(), (Lines{L"validate-folder-permissions|result=success", L"# next|result=success"}));
+
+  state_.isElevatedInstance = true;
+  EXPECT_EQ(Run({L"validate-folder-permissions", L"# next"}), kRunRetry);
+  EXPECT_EQ(WorkingCopy(), (Lines{L"validate-folder-permissions", L"# next"}));
+  EXPECT_TRUE(Logged("Error\tRun\tFailed to fix folder permissions, exiting elevated instance."));
+}
+
 TEST_F(InterpreterTest, ARefusedElevationStopsTheRunAndLeavesTheSectionToRetry) {
   spawnStatus_ = kRunFail;
   EXPECT_EQ(Run({L"requires-elevation", L"execute|program=a", L"end-elevation"}), kRunFail);
