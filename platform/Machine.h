@@ -16,6 +16,7 @@ class KernelObjects;
 class Registry;
 class Resources;
 class Shell;
+class Shutdown;
 class SystemInfo;
 class UserInterface;
 
@@ -27,6 +28,7 @@ struct Machine {
   Registry* registry = nullptr;
   Resources* resources = nullptr;
   Shell* shell = nullptr;
+  Shutdown* shutdown = nullptr;
   SystemInfo* system = nullptr;
   UserInterface* ui = nullptr;
 };
@@ -43,6 +45,7 @@ KernelObjects& kernel();
 Registry& registry();
 Resources& resources();
 Shell& shell();
+Shutdown& shutdown();
 SystemInfo& system();
 UserInterface& ui();
 
