@@ -1,2 +1,80 @@
-// The simulated machine (filled in by the sim implementation).
-namespace platform::sim {}
+#include "platform/sim/SimMachine.h"
+
+#include <system_error>
+
+namespace platform::sim {
+namespace {
+
+std::filesystem::path CreatedRoot(const std::filesystem::path& root) {
+  std::error_code ec;
+  std::filesystem::create_directories(root, ec);
+  return root;
+}
+
+}  // namespace
+
+SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
+    : process_(clock_),
+      files_(process_, CreatedRoot(root), naming),
+      system_(clock_, process_),
+      kernel_(clock_, process_),
+      resources_(process_, system_),
+      shell_(files_) {
+  CreateDefaultFolders();
+  CreateDefaultKeys();
+}
+
+void SimMachine::CreateDefaultFolders() {
+  for (const auto& [csidl, path] : shell_.Folders()) files_.MakeFolders(path);
+  files_.MakeFolders(files_.TempPath());
+  files_.MakeFolders(ParentPath(process_.ExePath()));
+}
+
+// Keys every Windows installation has, which programs open rather than create.
+void SimMachine::CreateDefaultKeys() {
+  for (RegKey root : {kHkeyCurrentUser, kHkeyLocalMachine}) {
+    registry_.MakeKey(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    registry_.MakeKey(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  }
+}
+
+Machine SimMachine::machine() {
+  Machine m;
+  m.com = &com_;
+  m.process = &process_;
+  m.files = &files_;
+  m.kernel = &kernel_;
+  m.registry = &registry_;
+  m.resources = &resources_;
+  m.shell = &shell_;
+  m.system = &system_;
+  m.ui = &ui_;
+  return m;
+}
+
+void SimMachine::SetExePath(const std::wstring& path) {
+  process_.SetExePath(path);
+  files_.MakeFolders(ParentPath(path));
+}
+
+void SimMachine::SetFolder(int csidl, const std::wstring& path) {
+  shell_.SetFolder(csidl, path);
+  if (csidl == csidl::LocalAppData) system_.SetVariable(L"LOCALAPPDATA", path);
+  if (csidl == csidl::ProgramFiles) system_.SetVariable(L"ProgramFiles", path);
+}
+
+void SimMachine::SetTempPath(const std::wstring& path) {
+  files_.SetTempPath(path);
+  files_.MakeFolders(files_.TempPath());
+  std::wstring variable = files_.TempPath();
+  if (variable.size() > 3) variable.pop_back();
+  system_.SetVariable(L"TEMP", variable);
+  system_.SetVariable(L"TMP", variable);
+}
+
+void SimMachine::SetAdministrator(bool administrator) {
+  administrator_ = administrator;
+  registry_.SetReadOnly(kHkeyLocalMachine, L"", !administrator);
+}
+
+}  // namespace platform::sim

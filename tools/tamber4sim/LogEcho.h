@@ -1,0 +1,34 @@
+// Echoes the bootstrapper's log to the terminal while it is written: every append to a log
+// file of the simulated machine is printed as it happens.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/sim/SimMachine.h"
+
+namespace tamber4sim {
+
+class LogEcho {
+ public:
+  // Reads where the machine's configuration puts the log, and watches its writes.
+  LogEcho(platform::sim::SimMachine& machine, std::FILE* out);
+  ~LogEcho();
+  LogEcho(const LogEcho&) = delete;
+  LogEcho& operator=(const LogEcho&) = delete;
+
+  // A log file: a *.log file in a folder named "Tamber Log Files", the LogFilePath of the
+  // program's logging key, or the executable's path with ".log" (LogFileNearExe).
+  bool IsLogFile(const std::wstring& fullPath) const;
+
+ private:
+  void Echo(const std::wstring& path, std::string_view bytes);
+
+  platform::sim::SimMachine& machine_;
+  std::FILE* out_;
+  std::wstring configuredPath_;  // upper case; empty when none
+  std::wstring nearExePath_;     // upper case
+};
+
+}  // namespace tamber4sim
