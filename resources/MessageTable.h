@@ -1,6 +1,7 @@
 // The message table as data, generated at build time from resources/Messages.mc, so the host
 // build formats exactly the texts the executable carries. Texts are stored as in the .mc
-// (with "%0" and "%%"); formatting is the caller's (the simulated FormatMessageW).
+// (with "%0" and "%%"), each line followed by CR LF as a message compiler stores it; every
+// entry ends in "%0" CR LF. Formatting is the caller's (the simulated FormatMessageW).
 #pragma once
 
 #include <cstddef>
