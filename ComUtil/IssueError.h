@@ -1,4 +1,6 @@
-// Turning failed system calls into log lines and exceptions.
+// Turning failed system calls into log lines and exceptions. Every helper logs through
+// IssueError ("Issuing exception ...", Error severity) before it throws, so each thrown
+// _com_error has its line in the log.
 #pragma once
 
 #include <memory>
@@ -17,7 +19,7 @@ class _com_error {
                       std::shared_ptr<platform::ErrorInfo> info = nullptr);
   platform::HResult Error() const { return hr_; }
   const std::shared_ptr<platform::ErrorInfo>& ErrorInfo() const { return info_; }
-  // The system's text for the HRESULT (computed once and kept).
+  // The system's text for the HRESULT (ComErrorMessage), computed once and kept.
   const std::wstring& ErrorMessage() const;
 
  private:
@@ -27,13 +29,22 @@ class _com_error {
   mutable bool haveMessage_ = false;
 };
 
-// Logs "Issuing exception 0x%08X: %s [%hs(%d)]" at Error severity. Never throws.
+// Logs "Issuing exception 0x%08X: %s [%hs(%d)]" (without the bracketed place when
+// `sourceFile` is null) at Error severity, category "IssueError", with the system's text
+// for `hr` or "Unknown error 0x%08x" when it has none. Does nothing more when Error is not
+// enabled. Never throws.
 void IssueError(platform::HResult hr, const char* sourceFile, int sourceLine);
 
+// When `hr` is a failure (negative): issues it and throws _com_error(hr).
 void ThrowIfFailed(platform::HResult hr, const char* sourceFile, int sourceLine);
+// When `hr` is a failure: takes the thread's COM error information, issues `hr` and throws
+// _com_error(hr, info). Otherwise returns 0 (S_OK).
 platform::HResult ThrowIfFailedWithErrorInfo(platform::HResult hr, const char* sourceFile,
                                              int sourceLine);
+// When `condition` is false: issues and throws E_FAIL.
 void ThrowIfFalse(bool condition, const char* sourceFile, int sourceLine);
+// When `condition` is false: maps the thread's last error to an HRESULT
+// (HRESULT_FROM_WIN32; 0 stays 0), issues it and throws it.
 void ThrowLastErrorIfFalse(bool condition, const char* sourceFile, int sourceLine);
 
 }  // namespace ComUtil

@@ -22,8 +22,12 @@ inline bool IsLogEnabled(LogSeverity severity) {
 }
 
 // Opens the log as configured under HKCU "Software\Tamber4\Logging". `module` names the
-// module whose file gives the ModuleName/ModulePath columns.
+// module whose file gives the ModuleName/ModulePath columns; `enableByDefault` and
+// `tempFolderByDefault` decide when the base key gives no `Enabled`. Returns false when the
+// log was already opened, a path is unusable or the mutex cannot be created; true
+// otherwise, also when the configuration turns logging off (the mask then stays 0).
 bool OpenLog(platform::ModuleHandle module, bool enableByDefault, bool tempFolderByDefault);
+// Sets the mask to 0 and closes the log's mutex; every later call does nothing.
 void CloseLog();
 
 // The full path of the log file, and its folder (the path up to the file-name part).
@@ -31,7 +35,8 @@ std::wstring LogFilePath();
 std::wstring LogFolderPath();
 
 // Formats (printf-style, at most 4,095 characters) and writes one line when `severity` is
-// enabled. The source file and line are accepted and not written.
+// enabled. A narrow category is converted with the ANSI code page. The source file and
+// line are accepted and not written.
 void LogFormatted(LogSeverity severity, std::wstring_view category, const char* sourceFile,
                   int sourceLine, std::wstring_view format, text::FormatArgs args);
 void LogFormatted(LogSeverity severity, std::wstring_view category, const char* sourceFile,
@@ -49,8 +54,13 @@ void LogMessage(LogSeverity severity, const Category& category, const char* sour
                std::basic_string_view<FormatChar>(format), {text::FormatArg(args)...});
 }
 
-// Writes a finished text unchanged (a '%' stays a '%').
+// Writes a finished text unchanged (a '%' stays a '%') when `severity` is enabled. Narrow
+// categories and texts are converted with the ANSI code page.
 void LogText(LogSeverity severity, std::wstring_view category, const char* sourceFile,
+             int sourceLine, std::wstring_view message);
+void LogText(LogSeverity severity, std::wstring_view category, const char* sourceFile,
+             int sourceLine, std::string_view message);
+void LogText(LogSeverity severity, std::string_view category, const char* sourceFile,
              int sourceLine, std::wstring_view message);
 void LogText(LogSeverity severity, std::string_view category, const char* sourceFile,
              int sourceLine, std::string_view message);
