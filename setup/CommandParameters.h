@@ -27,8 +27,14 @@ class CommandParameters {
   std::map<std::wstring, std::wstring> entries_;
 };
 
-// One name or value of a line, escaped and unescaped.
+// One name or value of a line. Escaping writes every code unit below U+0020 and every
+// '%', '=' and '|' as '%' and two upper-case hex digits; all else is written unchanged.
 std::wstring EscapeField(const std::wstring& field);
+// Unescaping turns "%XX" below 0x80 into that character, and the two or three "%XX" of a
+// UTF-8 sequence led by 0xC0-0xDF or 0xE0-0xEF into one UTF-16 code unit. A malformed escape
+// (other lead byte, bad continuation, a '%' not followed by two hex digits, the end of the
+// text) keeps the characters read so far as written; scanning resumes at the first
+// character that did not fit, so "%%41" gives "%A" and "%2541" gives "%41".
 std::wstring UnescapeField(const std::wstring& field);
 
 }  // namespace setup
