@@ -30,6 +30,7 @@ Registry& registry() { return Require(g_machine.registry, "Registry"); }
 Resources& resources() { return Require(g_machine.resources, "Resources"); }
 Security& security() { return Require(g_machine.security, "Security"); }
 Shell& shell() { return Require(g_machine.shell, "Shell"); }
+Shutdown& shutdown() { return Require(g_machine.shutdown, "Shutdown"); }
 SystemInfo& system() { return Require(g_machine.system, "SystemInfo"); }
 UserInterface& ui() { return Require(g_machine.ui, "UserInterface"); }
 

@@ -18,6 +18,7 @@ class Registry;
 class Resources;
 class Security;
 class Shell;
+class Shutdown;
 class SystemInfo;
 class UserInterface;
 
@@ -31,6 +32,7 @@ struct Machine {
   Resources* resources = nullptr;
   Security* security = nullptr;
   Shell* shell = nullptr;
+  Shutdown* shutdown = nullptr;
   SystemInfo* system = nullptr;
   UserInterface* ui = nullptr;
 };
@@ -49,6 +51,7 @@ Registry& registry();
 Resources& resources();
 Security& security();
 Shell& shell();
+Shutdown& shutdown();
 SystemInfo& system();
 UserInterface& ui();
 

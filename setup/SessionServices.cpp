@@ -1,0 +1,43 @@
+#include "setup/SessionServices.h"
+
+#include "logging/Log.h"
+#include "setup/Paths.h"
+#include "setup/RunStatus.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "Tamber4Setup";
+
+int RefuseElevatedInstance(SetupState&, CommandParameters& line, const std::wstring&) {
+  TAMBER_LOG(Error, L"SpawnElevatedInstance",
+             L"Elevated instances are not available in this build, cannot run '%s' elevated.",
+             line.CommandName());
+  line.SetParameter(L"result", L"failure");
+  return kRunFail;
+}
+
+int RefuseScriptDownload(SetupState& state, const std::wstring& address, std::wstring* source,
+                         std::wstring* workingCopy) {
+  *workingCopy = GetTargetFilePath(state, address);
+  *source = *workingCopy;
+  TAMBER_LOG(Info, L"Run", L"Downloading web script from '%s', writing to '%s'.", address,
+             *workingCopy);
+  TAMBER_LOG(Error, L"DownloadScript",
+             L"Web script downloads are not available in this build, cannot download '%s'.",
+             address);
+  return kRunFail;
+}
+
+}  // namespace
+
+SessionServices DefaultSessionServices() {
+  SessionServices services;
+  services.isProcessElevated = [] { return false; };
+  services.spawnElevatedInstance = RefuseElevatedInstance;
+  services.downloadScript = RefuseScriptDownload;
+  services.cancelBackgroundCopyJobs = [] {};
+  return services;
+}
+
+}  // namespace setup
