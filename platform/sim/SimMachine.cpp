@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "platform/sim/SimSecondInstance.h"
+
 namespace platform::sim {
 namespace {
 
@@ -22,6 +24,9 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       shell_(files_),
       security_(process_),
       processes_(clock_, process_, files_, security_) {
+  processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
+    return RunSecondInstance(*this, commandLine, elevated);
+  });
   CreateDefaultFolders();
   CreateDefaultKeys();
 }

@@ -15,6 +15,7 @@ Machine WindowsMachine() {
   machine.resources = &Win32Resources();
   machine.security = &Win32Security();
   machine.shell = &Win32Shell();
+  machine.shutdown = &Win32Shutdown();
   machine.system = &Win32SystemInfo();
   machine.ui = &Win32UserInterface();
   return machine;

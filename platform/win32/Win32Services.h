@@ -12,6 +12,7 @@ class Registry;
 class Resources;
 class Security;
 class Shell;
+class Shutdown;
 class SystemInfo;
 class UserInterface;
 }  // namespace platform
@@ -27,6 +28,7 @@ Registry& Win32Registry();
 Resources& Win32Resources();
 Security& Win32Security();
 Shell& Win32Shell();
+Shutdown& Win32Shutdown();
 SystemInfo& Win32SystemInfo();
 UserInterface& Win32UserInterface();
 
