@@ -130,6 +130,12 @@ void LogText(LogSeverity severity, std::string_view category, const char*, int,
   if (IsLogEnabled(severity)) WriteText(severity, category, message);
 }
 
+std::unique_ptr<Logger> ExchangeProcessLogger(std::unique_ptr<Logger> logger) {
+  std::unique_ptr<Logger> previous = std::move(ProcessLoggerSlot());
+  ProcessLoggerSlot() = std::move(logger);
+  return previous;
+}
+
 void ResetLogForTesting() {
   ProcessLogger().Close();
   ProcessLoggerSlot() = std::make_unique<Logger>(LogSeverityMask);

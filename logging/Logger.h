@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,5 +63,10 @@ class Logger {
   platform::Handle mutex_ = platform::kNoHandle;
   std::uint32_t entry_ = 0;
 };
+
+// Puts `logger` in the place of the process-wide log and returns the one that was there.
+// For a simulated machine that runs a second process of the program inside this one, which
+// must start with a log of its own.
+std::unique_ptr<Logger> ExchangeProcessLogger(std::unique_ptr<Logger> logger);
 
 }  // namespace logging

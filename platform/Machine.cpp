@@ -25,8 +25,10 @@ Com& com() { return Require(g_machine.com, "Com"); }
 CurrentProcess& process() { return Require(g_machine.process, "CurrentProcess"); }
 Files& files() { return Require(g_machine.files, "Files"); }
 KernelObjects& kernel() { return Require(g_machine.kernel, "KernelObjects"); }
+Processes& processes() { return Require(g_machine.processes, "Processes"); }
 Registry& registry() { return Require(g_machine.registry, "Registry"); }
 Resources& resources() { return Require(g_machine.resources, "Resources"); }
+Security& security() { return Require(g_machine.security, "Security"); }
 Shell& shell() { return Require(g_machine.shell, "Shell"); }
 Shutdown& shutdown() { return Require(g_machine.shutdown, "Shutdown"); }
 SystemInfo& system() { return Require(g_machine.system, "SystemInfo"); }

@@ -1,6 +1,8 @@
 #include "setup/CommandTable.h"
 
+#include "setup/CommandOutcomes.h"
 #include "setup/ElevatedSection.h"
+#include "setup/Execute.h"
 
 namespace setup {
 namespace {
@@ -9,6 +11,11 @@ namespace {
 Flow RunSave(RunFrame& frame, CommandParameters&) {
   frame.saveRequested = true;
   return Flow::Next;
+}
+
+// "execute": a program that could not be started fails the run, leaving its line as it was.
+Flow RunExecute(RunFrame& frame, CommandParameters& line) {
+  return FailRunUnlessLeavingLine(frame, RunCommandExecute(line, frame.state));
 }
 
 CommandTable MakeProgramCommands() {
@@ -21,7 +28,7 @@ CommandTable MakeProgramCommands() {
       {L"download", later, kSetsOwnResult | kDelegated},
       {L"enable-msi-log", later, kPlainCommand},
       {L"end-elevation", RunEndElevation, kPlainCommand},
-      {L"execute", later, kDelegated},
+      {L"execute", RunExecute, kDelegated},
       {L"if-installed", later, kConditional | kSetsOwnResult},
       {L"if-not-installed", later, kConditional | kSetsOwnResult},
       {L"if-registry-check", later, kConditional | kSetsOwnResult},

@@ -1,6 +1,7 @@
 #include "setup/SessionServices.h"
 
 #include "logging/Log.h"
+#include "setup/Elevation.h"
 #include "setup/Paths.h"
 #include "setup/RunStatus.h"
 
@@ -8,14 +9,6 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
-
-int RefuseElevatedInstance(SetupState&, CommandParameters& line, const std::wstring&) {
-  TAMBER_LOG(Error, L"SpawnElevatedInstance",
-             L"Elevated instances are not available in this build, cannot run '%s' elevated.",
-             line.CommandName());
-  line.SetParameter(L"result", L"failure");
-  return kRunFail;
-}
 
 int RefuseScriptDownload(SetupState& state, const std::wstring& address, std::wstring* source,
                          std::wstring* workingCopy) {
@@ -33,8 +26,8 @@ int RefuseScriptDownload(SetupState& state, const std::wstring& address, std::ws
 
 SessionServices DefaultSessionServices() {
   SessionServices services;
-  services.isProcessElevated = [] { return false; };
-  services.spawnElevatedInstance = RefuseElevatedInstance;
+  services.isProcessElevated = IsProcessElevated;
+  services.spawnElevatedInstance = SpawnElevatedInstance;
   services.downloadScript = RefuseScriptDownload;
   services.cancelBackgroundCopyJobs = [] {};
   return services;

@@ -29,9 +29,8 @@ struct SessionServices {
 };
 
 // The services of this build. Where an operation's real implementation has not joined the
-// program yet, its stand-in fails safely: the process counts as not elevated, an elevated
-// section and a web script download fail the run with status 2 after an Error line, and
-// there are no background jobs to cancel.
+// program yet, its stand-in fails safely: a web script download fails the run with status 2
+// after an Error line, and there are no background jobs to cancel.
 SessionServices DefaultSessionServices();
 
 }  // namespace setup

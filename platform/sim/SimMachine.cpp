@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "platform/sim/SimSecondInstance.h"
+
 namespace platform::sim {
 namespace {
 
@@ -19,7 +21,12 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       system_(clock_, process_),
       kernel_(clock_, process_),
       resources_(process_, system_),
-      shell_(files_) {
+      shell_(files_),
+      security_(process_),
+      processes_(clock_, process_, files_, security_) {
+  processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
+    return RunSecondInstance(*this, commandLine, elevated);
+  });
   CreateDefaultFolders();
   CreateDefaultKeys();
 }
@@ -49,6 +56,8 @@ Machine SimMachine::machine() {
   m.shell = &shell_;
   m.system = &system_;
   m.ui = &ui_;
+  m.security = &security_;
+  m.processes = &processes_;
   return m;
 }
 
@@ -75,6 +84,12 @@ void SimMachine::SetTempPath(const std::wstring& path) {
 void SimMachine::SetAdministrator(bool administrator) {
   administrator_ = administrator;
   registry_.SetReadOnly(kHkeyLocalMachine, L"", !administrator);
+}
+
+void SimMachine::PutProgram(const std::wstring& path, const SimProgram& program) {
+  files_.MakeFolders(ParentPath(path));
+  files_.PutFile(path, "MZ");
+  processes_.SetProgram(path, program);
 }
 
 }  // namespace platform::sim

@@ -25,8 +25,10 @@
 #include "platform/sim/SimFiles.h"
 #include "platform/sim/SimKernelObjects.h"
 #include "platform/sim/SimProcess.h"
+#include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimResources.h"
+#include "platform/sim/SimSecurity.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimSystemInfo.h"
 #include "platform/sim/SimUserInterface.h"
@@ -62,6 +64,8 @@ class SimMachine {
   SimShell& shell() { return shell_; }
   SimUserInterface& ui() { return ui_; }
   SimCom& com() { return com_; }
+  SimSecurity& security() { return security_; }
+  SimProcesses& processes() { return processes_; }
   const SimFiles& files() const { return files_; }
   const SimRegistry& registry() const { return registry_; }
 
@@ -88,6 +92,8 @@ class SimMachine {
     return files_.FileBytes(path);
   }
   void QueueAnswer(int answer) { ui_.QueueAnswer(answer); }
+  // A program on the disk (its file is created) and what it does when it runs.
+  void PutProgram(const std::wstring& path, const SimProgram& program);
   const std::vector<ShownBox>& Boxes() const { return ui_.Boxes(); }
 
  private:
@@ -104,6 +110,8 @@ class SimMachine {
   SimShell shell_;
   SimUserInterface ui_;
   SimCom com_;
+  SimSecurity security_;
+  SimProcesses processes_;
   bool administrator_ = true;
   bool hostClock_ = false;
 };

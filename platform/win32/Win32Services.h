@@ -7,9 +7,12 @@ class Com;
 class CurrentProcess;
 class Files;
 class KernelObjects;
+class Processes;
 class Registry;
 class Resources;
+class Security;
 class Shell;
+class Shutdown;
 class SystemInfo;
 class UserInterface;
 }  // namespace platform
@@ -20,9 +23,12 @@ Com& Win32Com();
 CurrentProcess& Win32CurrentProcess();
 Files& Win32Files();
 KernelObjects& Win32KernelObjects();
+Processes& Win32Processes();
 Registry& Win32Registry();
 Resources& Win32Resources();
+Security& Win32Security();
 Shell& Win32Shell();
+Shutdown& Win32Shutdown();
 SystemInfo& Win32SystemInfo();
 UserInterface& Win32UserInterface();
 

@@ -1,0 +1,120 @@
+// Other processes of the simulated machine: programs on the simulated disk that run for a
+// set time of the virtual clock, end with a set exit code and may show a window; the
+// elevation prompt, answered from a queue; and this program's own executable, whose start
+// runs a second instance of the program at once (see SimMachine).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Processes.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimFiles.h"
+#include "platform/sim/SimProcess.h"
+#include "platform/sim/SimSecurity.h"
+
+namespace platform::sim {
+
+// What a program does when it runs.
+struct SimProgram {
+  std::uint32_t exitCode = 0;
+  std::uint64_t runMilliseconds = 0;  // virtual time until it ends
+  bool showsWindow = false;
+  std::uint64_t windowAfterMilliseconds = 0;  // when its window appears
+  bool windowRefusesMove = false;             // SetWindowPos on its window fails
+};
+
+// One start of a program, as the machine saw it.
+struct SimProcessStart {
+  std::wstring commandLine;  // the whole command line the program received
+  std::wstring verb;         // the shell verb, empty for a direct start
+  bool elevated = false;     // runs with the full administrator token
+  std::uint32_t processId = 0;
+};
+
+class SimProcesses : public Processes {
+ public:
+  // Runs this program's own executable again with `commandLine` (its path quoted, then the
+  // parameters), elevated or not, and returns its exit code.
+  using InstanceRunner = std::function<std::uint32_t(const std::wstring& commandLine, bool elevated)>;
+
+  SimProcesses(SimClock& clock, SimProcess& process, SimFiles& files, SimSecurity& security);
+  SimProcesses(const SimProcesses&) = delete;
+  SimProcesses& operator=(const SimProcesses&) = delete;
+
+  // The program is the command line's first token (quoted, or up to the first blank); it
+  // must be a file on the simulated disk (FileNotFound, PathNotFound otherwise).
+  bool StartProcess(const std::wstring& commandLine, StartedProcess* started) override;
+  // Verbs "open" (or empty) and "runas". "runas" from a process that is not elevated shows
+  // the elevation prompt: a refusal fails with Cancelled and the shell's access-denied
+  // error. A missing file gives FileNotFound and the shell's error 2.
+  bool ShellExecuteVerb(const std::wstring& verb, const std::wstring& file,
+                        const std::wstring& parameters, StartedProcess* started,
+                        std::uintptr_t* shellError) override;
+  // An infinite wait moves the clock to the program's end; a shorter one moves it by the
+  // time-out at most.
+  std::uint32_t Wait(Handle process, std::uint32_t milliseconds) override;
+  bool ExitCode(Handle process, std::uint32_t* exitCode) override;
+  bool Terminate(Handle process, std::uint32_t exitCode) override;
+  bool Close(Handle process) override;
+  // The windows of the programs that show one and have shown it by now.
+  bool EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) override;
+  std::uint32_t WindowProcessId(WindowHandle window) override;
+  bool SetWindowPosition(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
+                         int height, std::uint32_t flags) override;
+
+  // --- Set-up and inspection.
+  // What the program at `path` does (its file is not created here).
+  void SetProgram(const std::wstring& path, const SimProgram& program);
+  // Answers to the next elevation prompts (true: accepted); with none queued, accepted.
+  void QueueElevationAnswer(bool accept) { elevationAnswers_.push_back(accept); }
+  int ElevationPromptCount() const { return elevationPrompts_; }
+  void SetInstanceRunner(InstanceRunner runner) { instanceRunner_ = std::move(runner); }
+  // Waits on a process handle fail (wait::Failed, InvalidHandle) from now on.
+  void FailWaits(bool fail) { failWaits_ = fail; }
+  const std::vector<SimProcessStart>& Starts() const { return starts_; }
+  // The window moved to the top last, or kNoWindow.
+  WindowHandle TopWindow() const { return topWindow_; }
+  std::size_t OpenHandleCount() const { return handles_.size(); }
+
+ private:
+  struct Running {
+    SimProgram program;
+    std::uint64_t startTick = 0;
+    std::uint64_t endTick = 0;
+    std::uint32_t exitCode = 0;
+    WindowHandle window = kNoWindow;
+  };
+
+  bool Launch(const std::wstring& path, const std::wstring& commandLine, const std::wstring& verb,
+              bool elevated, StartedProcess* started);
+  bool AnswerElevationPrompt();
+  const SimProgram& ProgramAt(const std::wstring& path) const;
+  bool IsOwnExecutable(const std::wstring& path) const;
+  Running* RunningOf(Handle handle);
+
+  SimClock& clock_;
+  SimProcess& process_;
+  SimFiles& files_;
+  SimSecurity& security_;
+  std::map<std::wstring, SimProgram> programs_;  // by upper-case path
+  std::map<std::uint32_t, Running> running_;     // by process id
+  std::map<Handle, std::uint32_t> handles_;      // open process handles
+  std::deque<bool> elevationAnswers_;
+  int elevationPrompts_ = 0;
+  InstanceRunner instanceRunner_;
+  bool failWaits_ = false;
+  std::vector<SimProcessStart> starts_;
+  std::uint32_t nextProcessId_ = 0x2000;
+  WindowHandle nextWindow_ = 0x10010;
+  WindowHandle topWindow_ = kNoWindow;
+};
+
+// The program named by a command line: its first token, without quotes when quoted.
+std::wstring ProgramOfCommandLine(const std::wstring& commandLine);
+
+}  // namespace platform::sim
