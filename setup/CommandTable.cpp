@@ -37,36 +37,26 @@ Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
   return Flow::Next;
 }
 
-// The handlers whose outcome is only their line's result and the session state.
-Flow RunCopyFile(RunFrame& frame, CommandParameters& line) {
-  RunCommandCopyFile(line, frame.state);
-  return Flow::Next;
+// A handler whose outcome is only its line's result and the session state.
+CommandHandler Plain(std::function<void(CommandParameters& line, SetupState& state)> run) {
+  return [run](RunFrame& frame, CommandParameters& line) {
+    run(line, frame.state);
+    return Flow::Next;
+  };
 }
-Flow RunSelf(RunFrame& frame, CommandParameters& line) {
-  RunCommandSelf(line, frame.state);
-  return Flow::Next;
+
+// A handler whose outcome is only its line's result.
+CommandHandler LineOnly(void (*run)(CommandParameters& line)) {
+  return Plain([run](CommandParameters& line, SetupState&) { run(line); });
 }
+
 Flow RunIfRegistryCheck(RunFrame& frame, CommandParameters& line) {
   return SkipBlockUnless(frame, RunCommandIfRegistryCheck(line));
 }
-Flow RunReadRegistryInstallDirectory(RunFrame& frame, CommandParameters& line) {
-  RunCommandReadRegistryInstallDirectory(line, frame.state);
-  return Flow::Next;
-}
-Flow RunWriteRegistryString(RunFrame& frame, CommandParameters& line) {
-  RunCommandWriteRegistryString(line, frame.state);
-  return Flow::Next;
-}
-Flow RunWriteRegistryDWORD(RunFrame&, CommandParameters& line) {
-  RunCommandWriteRegistryDWORD(line);
-  return Flow::Next;
-}
+
+// "write-registry-run-once" registers this program with the run's working copy.
 Flow RunWriteRegistryRunOnce(RunFrame& frame, CommandParameters& line) {
   RunCommandWriteRegistryRunOnce(line, frame.state, frame.workingCopy);
-  return Flow::Next;
-}
-Flow RunDeleteRegistryRunOnce(RunFrame&, CommandParameters& line) {
-  RunCommandDeleteRegistryRunOnce(line);
   return Flow::Next;
 }
 
@@ -75,8 +65,8 @@ CommandTable MakeProgramCommands() {
   return CommandTable({
       {L"abort", later, kPlainCommand},
       {L"alert", later, kPlainCommand},
-      {L"copy-file", RunCopyFile, kPlainCommand},
-      {L"delete-registry-run-once", RunDeleteRegistryRunOnce, kPlainCommand},
+      {L"copy-file", Plain(RunCommandCopyFile), kPlainCommand},
+      {L"delete-registry-run-once", LineOnly(RunCommandDeleteRegistryRunOnce), kPlainCommand},
       {L"download", later, kSetsOwnResult | kDelegated},
       {L"enable-msi-log", later, kPlainCommand},
       {L"end-elevation", RunEndElevation, kPlainCommand},
@@ -92,14 +82,15 @@ CommandTable MakeProgramCommands() {
       {L"set-event", later, kPlainCommand},
       {L"uninstall", later, kPlainCommand},
       {L"validate-folder-permissions", later, kPlainCommand},
-      {L"self", RunSelf, kPlainCommand},
+      {L"self", Plain(RunCommandSelf), kPlainCommand},
       {L"start-windows-service", later, kDelegated},
       {L"wait", later, kPlainCommand},
       {L"windows-update-pause", later, kDelegated},
       {L"windows-update-resume", later, kDelegated},
-      {L"read-registry-install-directory", RunReadRegistryInstallDirectory, kPlainCommand},
-      {L"write-registry-string", RunWriteRegistryString, kPlainCommand},
-      {L"write-registry-dword", RunWriteRegistryDWORD, kPlainCommand},
+      {L"read-registry-install-directory", Plain(RunCommandReadRegistryInstallDirectory),
+       kPlainCommand},
+      {L"write-registry-string", Plain(RunCommandWriteRegistryString), kPlainCommand},
+      {L"write-registry-dword", LineOnly(RunCommandWriteRegistryDWORD), kPlainCommand},
       {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand},
   });
 }

@@ -1,11 +1,9 @@
 #include "setup/RebootCommand.h"
 
 #include "logging/Log.h"
-#include "platform/CurrentProcess.h"
-#include "platform/Machine.h"
-#include "platform/UserInterface.h"
 #include "setup/Messages.h"
 #include "setup/RegistryCommands.h"
+#include "setup/RestartQuestion.h"
 
 namespace setup {
 namespace {
@@ -13,26 +11,11 @@ namespace {
 constexpr char kLogSource[] = "RebootCommand";
 const wchar_t kCategory[] = L"RunCommandReboot";
 
-// A text of the restart question: the line's own (message id or wording), else message
-// `defaultId` in the user's default language, which may be empty: there is no English
-// fallback here.
-std::wstring QuestionText(const CommandParameters& line, const wchar_t* idName,
-                          const wchar_t* textName, std::uint32_t defaultId) {
-  std::wstring text = LookupMessage(line.GetParameter(idName), line.GetParameter(textName));
-  if (text.empty())
-    text = LoadMessageText(defaultId, platform::process().ExecutableModule(),
-                           UserDefaultPrimaryLanguage());
-  return text;
-}
-
-// Asks whether to restart now. True for Yes.
+// Asks whether to restart now, in the line's own texts when it has them. True for Yes.
 bool UserWantsRestartNow(const CommandParameters& line) {
-  const std::wstring title = QuestionText(line, L"message-id-title", L"title", kMsgSetupTitle);
-  const std::wstring text =
-      QuestionText(line, L"message-id-message", L"message", kMsgRestartQuestion);
-  namespace mb = platform::mb;
-  const bool now = TamberMessageBox(title, text, std::wstring(),
-                                    mb::YesNo | mb::UserIcon | mb::SetForeground) == mb::IdYes;
+  const bool now = AskToRestartNow(
+      LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title")),
+      LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message")));
   TAMBER_LOG(Info, kCategory, L"User elected to restart %s.",
              now ? L"now" : L"later, downgrading reboot-required status to 'later'");
   return now;

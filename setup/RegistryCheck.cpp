@@ -14,10 +14,6 @@ namespace {
 constexpr char kLogSource[] = "RegistryCheck";
 const wchar_t kCategory[] = L"CheckRegistry";
 
-bool IsYes(const CommandParameters& line, const wchar_t* name) {
-  return line.GetParameter(name) == L"yes";
-}
-
 // Registry value minus script number, limited to the 32-bit range so that the sign stays
 // right for values far apart (a plain 32-bit difference would wrap and turn 2147483647
 // minus -1 into a negative result).
@@ -38,7 +34,7 @@ int CompareTexts(const std::wstring& a, const std::wstring& b) {
 // value is less, 0 when equal, positive when greater. Logs the value and the result.
 int CompareValue(platform::RegKey key, const std::wstring& name, const CommandParameters& line) {
   const std::wstring data = line.GetParameter(L"registry-value-data");
-  if (IsYes(line, L"compare-as-number")) {
+  if (line.IsYes(L"compare-as-number")) {
     const std::int32_t value = ReadValueNumber(key, name);
     const std::int32_t result = CompareNumbers(value, ParseDecimalParameter(data));
     TAMBER_LOG(Info, kCategory, L"Value in registry: '%d', compare result %d.", value, result);
@@ -46,7 +42,7 @@ int CompareValue(platform::RegKey key, const std::wstring& name, const CommandPa
   }
   std::wstring value;
   ReadValueText(key, name, &value);
-  const int result = IsYes(line, L"compare-as-version") ? CompareVersionStrings(value, data)
+  const int result = line.IsYes(L"compare-as-version") ? CompareVersionStrings(value, data)
                                                         : CompareTexts(value, data);
   TAMBER_LOG(Info, kCategory, L"Value in registry: '%s', compare result %d.", value, result);
   return result;

@@ -12,10 +12,6 @@ namespace {
 
 constexpr char kLogSource[] = "RegistryCommands";
 
-bool IsYes(const CommandParameters& line, const wchar_t* name) {
-  return line.GetParameter(name) == L"yes";
-}
-
 // A "file-path" value: a leading special folder rendered, and then quoted when it holds a
 // blank; a plain path as written. Nothing when it names an unknown special folder.
 std::optional<std::wstring> FilePathData(const SetupState& state, std::wstring path) {
@@ -84,7 +80,7 @@ void RunCommandWriteRegistryDWORD(CommandParameters& line) {
 
 void RunCommandWriteRegistryRunOnce(CommandParameters& line, const SetupState& state,
                                     const std::wstring& workingCopy) {
-  if (IsYes(line, L"self")) {
+  if (line.IsYes(L"self")) {
     WriteRunOnceRegistryValue(std::wstring(), std::wstring(), workingCopy);
   } else {
     const CommandLineParts parts = BuildCommandLine(state, line, false);  // fatal without program
@@ -99,7 +95,7 @@ void RunCommandWriteRegistryRunOnce(CommandParameters& line, const SetupState& s
 
 void RunCommandDeleteRegistryRunOnce(CommandParameters& line) {
   const std::wstring name =
-      IsYes(line, L"self") ? kSelfRunOnceValueName : line.GetParameter(L"registry-value-name");
+      line.IsYes(L"self") ? kSelfRunOnceValueName : line.GetParameter(L"registry-value-name");
   if (name.empty()) {
     TAMBER_LOG(Error, L"RunCommandDeleteRegistryRunOnce",
                L"Either the '%s' parameter or the '%s' parameter must be specified.", L"self",
