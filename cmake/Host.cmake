@@ -6,10 +6,6 @@ target_link_libraries(tamber4sim_machine PUBLIC tamber4core tamber4_message_tabl
 target_compile_options(tamber4sim_machine PRIVATE -Wall -Wextra)
 
 file(GLOB TAMBER4SIM_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/tamber4sim/*.cpp)
-# Until the session's entry point lands in setup/, tamber4sim links a marked placeholder.
-if(EXISTS ${CMAKE_SOURCE_DIR}/setup/Tamber4Setup.cpp)
-  list(FILTER TAMBER4SIM_TOOL_SOURCES EXCLUDE REGEX "TamberMainPlaceholder\\.cpp$")
-endif()
 add_executable(tamber4sim ${TAMBER4SIM_TOOL_SOURCES})
 target_link_libraries(tamber4sim PRIVATE tamber4sim_machine)
 target_compile_options(tamber4sim PRIVATE -Wall -Wextra)

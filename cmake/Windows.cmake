@@ -24,10 +24,6 @@ target_compile_definitions(tamber4win32 PRIVATE ${TAMBER4_WIN32_DEFINITIONS})
 target_compile_options(tamber4win32 PRIVATE -Wall -Wextra ${TAMBER4_SIZE_COMPILE})
 
 set(TAMBER4_ENTRY_SOURCES ${CMAKE_SOURCE_DIR}/platform/win32/entry/wWinMain.cpp)
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/setup/Tamber4Setup.cpp)
-  # Until the session lands, a marked placeholder stands in for setup::TamberMain.
-  list(APPEND TAMBER4_ENTRY_SOURCES ${CMAKE_SOURCE_DIR}/platform/win32/entry/TamberMainPlaceholder.cpp)
-endif()
 
 add_executable(Tamber4Setup WIN32 ${TAMBER4_ENTRY_SOURCES})
 target_compile_definitions(Tamber4Setup PRIVATE ${TAMBER4_WIN32_DEFINITIONS})

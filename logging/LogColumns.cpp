@@ -1,5 +1,7 @@
 #include "logging/LogColumns.h"
 
+#include "text/Utf.h"
+
 namespace logging {
 namespace {
 
@@ -9,15 +11,6 @@ constexpr const wchar_t* kColumnNames[kLogColumnCount] = {
     L"MemUsage",   L"DateTime",   L"TickCount",   L"PerfCount",  L"KernelTime",
     L"UserTime",   L"TotalTime",  L"SourceFile",  L"SourceLine", L"SourceFileLine",
 };
-
-wchar_t FoldAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? c - L'a' + L'A' : c; }
-
-bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
 
 void AppendDigits(std::wstring* out, unsigned value, int width) {
   wchar_t digits[8];
@@ -37,7 +30,7 @@ const wchar_t* LogColumnName(LogColumn column) {
 
 bool FindLogColumn(std::wstring_view name, LogColumn* column) {
   for (std::size_t i = 0; i < kLogColumnCount; ++i) {
-    if (EqualsIgnoringAsciiCase(name, kColumnNames[i])) {
+    if (text::EqualsIgnoreAsciiCase(name, kColumnNames[i])) {
       *column = static_cast<LogColumn>(i);
       return true;
     }

@@ -4,10 +4,11 @@
 
 #include "ComUtil/HeapObject.h"
 #include "ComUtil/IssueError.h"
-#include "platform/Machine.h"
+#include "LogTestSupport.h"
 
 namespace {
 
+using namespace logtest;
 using platform::Guid;
 
 class IWidget : public ComUtil::IUnknown {
@@ -23,34 +24,17 @@ class Widget : public IWidget {
 
 constexpr Guid kWidgetClass{0x0C0C0C0C, 0x1, 0x2, {9, 9, 9, 9, 9, 9, 9, 9}};
 
-// Creates widgets for kWidgetClass and fails with `failure` for any other class.
-class FakeCom : public platform::Com {
- public:
-  platform::HResult Initialize() override { return platform::hr::Ok; }
-  void Uninitialize() override {}
-  std::shared_ptr<platform::ErrorInfo> TakeErrorInfo() override { return nullptr; }
-  platform::HResult CreateInstance(const Guid& clsid, std::uint32_t context, const Guid& iid,
-                                   void** object) override {
-    lastContext = context;
-    lastIid = iid;
-    if (!(clsid == kWidgetClass)) {
-      *object = nullptr;
-      return failure;
-    }
-    auto* widget = new ComUtil::CHeapObject<Widget, IWidget>();
-    return widget->QueryInterface(iid, object);
-  }
-
-  platform::HResult failure = static_cast<platform::HResult>(0x80040154u);
-  std::uint32_t lastContext = 0;
-  Guid lastIid;
-};
-
-class ComUtilCreateInstance : public ::testing::Test {
+class ComUtilCreateInstance : public LogTest {
  protected:
-  FakeCom com_;
-  platform::Machine machine_{&com_};
-  platform::ScopedMachine guard_{machine_};
+  void SetUp() override {
+    OpenLogWithColumns({L"Category", L"Message"});
+    sim().com().Initialize();
+    sim().com().RegisterFactory(kWidgetClass, [this](const Guid& iid, void** object) {
+      askedIid_ = iid;
+      return (new ComUtil::CHeapObject<Widget, IWidget>())->QueryInterface(iid, object);
+    });
+  }
+  Guid askedIid_;
 };
 
 TEST_F(ComUtilCreateInstance, AsksForTheInterfaceThePointerNames) {
@@ -58,11 +42,11 @@ TEST_F(ComUtilCreateInstance, AsksForTheInterfaceThePointerNames) {
   ComUtil::CreateInstance(kWidgetClass, 4, &widget);
   ASSERT_TRUE(widget);
   EXPECT_EQ(widget->Size(), 42);
-  EXPECT_EQ(com_.lastIid, IWidget::kIid);
-  EXPECT_EQ(com_.lastContext, 4u);
+  EXPECT_EQ(askedIid_, IWidget::kIid);
+  EXPECT_TRUE(LogLines(kTempLogPath).empty());
 }
 
-TEST_F(ComUtilCreateInstance, FailureThrowsItsHResultAndLeavesThePointerNull) {
+TEST_F(ComUtilCreateInstance, FailureIsIssuedFromItsOwnPlaceAndLeavesThePointerNull) {
   IWidget* widget = reinterpret_cast<IWidget*>(0x1);
   try {
     ComUtil::CreateInstance(Guid{}, 1, &widget);
@@ -71,6 +55,9 @@ TEST_F(ComUtilCreateInstance, FailureThrowsItsHResultAndLeavesThePointerNull) {
     EXPECT_EQ(error.Error(), static_cast<platform::HResult>(0x80040154u));
   }
   EXPECT_EQ(widget, nullptr);
+  EXPECT_EQ(LogLines(kTempLogPath),
+            std::vector<std::string>{"IssueError\tIssuing exception 0x80040154: Class not "
+                                     "registered [CreateInstance(30)]"});
 }
 
 }  // namespace
