@@ -25,6 +25,7 @@ constexpr RegKey kHkeyClassesRoot = 0x80000000u;
 constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 constexpr RegKey kHkeyUsers = 0x80000003u;
+constexpr RegKey kHkeyCurrentConfig = 0x80000005u;
 
 namespace err {
 constexpr Win32Error Success = 0;

@@ -16,6 +16,8 @@ class CommandParameters {
   // The value, or the empty text when absent. Never inserts.
   std::wstring GetParameter(const std::wstring& name) const;
   bool HasParameter(const std::wstring& name) const;
+  // True when flag parameter `name` is "yes", the only true value of a flag.
+  bool IsYes(const std::wstring& name) const { return GetParameter(name) == L"yes"; }
   void SetParameter(const std::wstring& name, const std::wstring& value);
   // True when the name was present.
   bool RemoveParameter(const std::wstring& name);

@@ -1,8 +1,13 @@
 #include "setup/CommandTable.h"
 
 #include "setup/CommandOutcomes.h"
+#include "setup/Conditionals.h"
 #include "setup/ElevatedSection.h"
 #include "setup/Execute.h"
+#include "setup/FileCommands.h"
+#include "setup/RebootCommand.h"
+#include "setup/RegistryCommands.h"
+#include "setup/SelfCommand.h"
 
 namespace setup {
 namespace {
@@ -18,37 +23,75 @@ Flow RunExecute(RunFrame& frame, CommandParameters& line) {
   return FailRunUnlessLeavingLine(frame, RunCommandExecute(line, frame.state));
 }
 
+// "reboot": a stop for a restart ends the run; the elevated section just before may have
+// asked for a restart now, which forces it.
+Flow RunReboot(RunFrame& frame, CommandParameters& line) {
+  const bool restartForced = frame.status == kRunRebootNow;
+  return StopForRestart(frame,
+                        RunCommandReboot(line, frame.state, frame.workingCopy, restartForced));
+}
+
+// "set-special-folder-paths" reads the script, not its own line, whose preset result stays.
+Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
+  RunCommandSetSpecialFolderPaths(frame.state);
+  return Flow::Next;
+}
+
+// A handler whose outcome is only its line's result and the session state.
+CommandHandler Plain(std::function<void(CommandParameters& line, SetupState& state)> run) {
+  return [run](RunFrame& frame, CommandParameters& line) {
+    run(line, frame.state);
+    return Flow::Next;
+  };
+}
+
+// A handler whose outcome is only its line's result.
+CommandHandler LineOnly(void (*run)(CommandParameters& line)) {
+  return Plain([run](CommandParameters& line, SetupState&) { run(line); });
+}
+
+Flow RunIfRegistryCheck(RunFrame& frame, CommandParameters& line) {
+  return SkipBlockUnless(frame, RunCommandIfRegistryCheck(line));
+}
+
+// "write-registry-run-once" registers this program with the run's working copy.
+Flow RunWriteRegistryRunOnce(RunFrame& frame, CommandParameters& line) {
+  RunCommandWriteRegistryRunOnce(line, frame.state, frame.workingCopy);
+  return Flow::Next;
+}
+
 CommandTable MakeProgramCommands() {
   const CommandHandler later;  // the command's handler joins the program in a later step
   return CommandTable({
       {L"abort", later, kPlainCommand},
       {L"alert", later, kPlainCommand},
-      {L"copy-file", later, kPlainCommand},
-      {L"delete-registry-run-once", later, kPlainCommand},
+      {L"copy-file", Plain(RunCommandCopyFile), kPlainCommand},
+      {L"delete-registry-run-once", LineOnly(RunCommandDeleteRegistryRunOnce), kPlainCommand},
       {L"download", later, kSetsOwnResult | kDelegated},
       {L"enable-msi-log", later, kPlainCommand},
       {L"end-elevation", RunEndElevation, kPlainCommand},
       {L"execute", RunExecute, kDelegated},
       {L"if-installed", later, kConditional | kSetsOwnResult},
       {L"if-not-installed", later, kConditional | kSetsOwnResult},
-      {L"if-registry-check", later, kConditional | kSetsOwnResult},
+      {L"if-registry-check", RunIfRegistryCheck, kConditional | kSetsOwnResult},
       {L"install", later, kDelegated},
-      {L"reboot", later, kPlainCommand},
+      {L"reboot", RunReboot, kPlainCommand},
       {L"requires-elevation", RunRequiresElevation, kPlainCommand},
       {L"save", RunSave, kPlainCommand},
-      {L"set-special-folder-paths", later, kPlainCommand},
+      {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand},
       {L"set-event", later, kPlainCommand},
       {L"uninstall", later, kPlainCommand},
       {L"validate-folder-permissions", later, kPlainCommand},
-      {L"self", later, kPlainCommand},
+      {L"self", Plain(RunCommandSelf), kPlainCommand},
       {L"start-windows-service", later, kDelegated},
       {L"wait", later, kPlainCommand},
       {L"windows-update-pause", later, kDelegated},
       {L"windows-update-resume", later, kDelegated},
-      {L"read-registry-install-directory", later, kPlainCommand},
-      {L"write-registry-string", later, kPlainCommand},
-      {L"write-registry-dword", later, kPlainCommand},
-      {L"write-registry-run-once", later, kPlainCommand},
+      {L"read-registry-install-directory", Plain(RunCommandReadRegistryInstallDirectory),
+       kPlainCommand},
+      {L"write-registry-string", Plain(RunCommandWriteRegistryString), kPlainCommand},
+      {L"write-registry-dword", LineOnly(RunCommandWriteRegistryDWORD), kPlainCommand},
+      {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand},
   });
 }
 

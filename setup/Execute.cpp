@@ -1,8 +1,5 @@
 #include "setup/Execute.h"
 
-#include <algorithm>
-#include <cwctype>
-
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
@@ -11,6 +8,7 @@
 #include "platform/Processes.h"
 #include "platform/UserInterface.h"
 #include "setup/CommandLineBuilder.h"
+#include "setup/DecimalParameter.h"
 #include "setup/Elevation.h"
 #include "setup/Messages.h"
 #include "setup/ScopedProcess.h"
@@ -134,7 +132,7 @@ bool TakeRestartRequest(const CommandParameters& line, SetupState& state, std::i
   if (!now && !line.HasParameter(L"reboot-on-exit-code")) return false;
   const std::wstring value =
       line.GetParameter(now ? L"reboot-now-on-exit-code" : L"reboot-on-exit-code");
-  if (ParseExitCodeParameter(value) != exitCode) return false;
+  if (ParseDecimalParameter(value) != exitCode) return false;
   TAMBER_LOG(Info, kCategory, L"Reboot required, flagging for reboot %s.",
              now ? L"as soon as possible" : L"when convenient");
   state.rebootMode = now ? kRebootAsSoonAsPossible : kRebootWhenConvenient;
@@ -143,7 +141,7 @@ bool TakeRestartRequest(const CommandParameters& line, SetupState& state, std::i
 
 void CheckRequiredExitCode(const CommandParameters& line, SetupState& state, std::int32_t exitCode) {
   if (!line.HasParameter(L"abort-on-exit-code-not")) return;
-  const std::int32_t required = ParseExitCodeParameter(line.GetParameter(L"abort-on-exit-code-not"));
+  const std::int32_t required = ParseDecimalParameter(line.GetParameter(L"abort-on-exit-code-not"));
   if (required == exitCode) return;
   TAMBER_LOG(Warning, kCategory, L"Exit code must be %d to succeed. Flagging for abort.", required);
   const std::wstring message = line.GetParameter(L"message");
@@ -162,18 +160,6 @@ void WaitAndTakeExitCode(const CommandParameters& line, SetupState& state,
 }
 
 }  // namespace
-
-std::int32_t ParseExitCodeParameter(const std::wstring& value) {
-  std::size_t at = 0;
-  while (at < value.size() && std::iswspace(value[at])) ++at;
-  bool negative = false;
-  if (at < value.size() && (value[at] == L'-' || value[at] == L'+')) negative = value[at++] == L'-';
-  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
-  std::int64_t magnitude = 0;
-  for (; at < value.size() && value[at] >= L'0' && value[at] <= L'9'; ++at)
-    magnitude = std::min<std::int64_t>(magnitude * 10 + (value[at] - L'0'), limit);
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
-}
 
 bool RunCommandExecute(CommandParameters& line, SetupState& state) {
   const CommandLineParts parts = BuildCommandLine(state, line, IsYes(line, L"force-no-quotes"));

@@ -17,8 +17,4 @@ namespace setup {
 // result unless the line was skipped. A failing wait for the program is a fatal error.
 bool RunCommandExecute(CommandParameters& line, SetupState& state);
 
-// An exit-code parameter's value: an optional sign and the leading decimal digits, 0 when
-// there are none, limited to the 32-bit signed range.
-std::int32_t ParseExitCodeParameter(const std::wstring& value);
-
 }  // namespace setup

@@ -67,6 +67,12 @@ std::wstring GetTargetFilePath(SetupState& state, const std::wstring& source) {
   CreateDirectoryTree(folder);
   state.targetFolder = folder + L"\\";
   const std::wstring target = state.targetFolder + FileNamePart(source);
+  if (target.size() >= kMaxPath) {
+    TAMBER_LOG(Error, L"GetTargetFilePath",
+               L"Tamber4Setup target file path '%s' is longer than %d characters.", target,
+               kMaxPath - 1);
+    return std::wstring();
+  }
   TAMBER_LOG(Info, L"GetTargetFilePath", L"Tamber4Setup target file path set to '%s'", target);
   return target;
 }

@@ -2,11 +2,15 @@
 // path, and whether two paths name one file.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "setup/SetupState.h"
 
 namespace setup {
+
+// The longest path the system's fixed buffers hold, terminating null included (MAX_PATH).
+constexpr std::size_t kMaxPath = 260;
 
 // The shell folder `csidl` (platform::csidl) without a trailing backslash. On failure logs
 // the reason, puts the temporary folder (with its trailing backslash) in *path and returns
@@ -19,6 +23,8 @@ bool CreateDirectoryTree(const std::wstring& folder);
 // The local path of the working copy of `source` (a path or an address): the user's
 // "<LocalAppData>\Tamber4\Install\" folder (created when missing, stored in
 // state.targetFolder) followed by the part of `source` after its last '\' or '/'.
+// A path that would not fit in kMaxPath is never cut short (it would name another file):
+// it is logged as an Error and the result is empty, which the caller treats as a failure.
 std::wstring GetTargetFilePath(SetupState& state, const std::wstring& source);
 
 // `folder` and `name` joined by exactly one backslash.

@@ -97,9 +97,14 @@ ScriptChoice ChooseGivenScript(SetupState& state, const std::vector<std::wstring
 
 ScriptChoice ChooseScript(SetupState& state, const std::vector<std::wstring>& args,
                           const SessionServices& services) {
-  if (args.size() == 1) return ChooseDefaultScript(state, services);
-  if (args.size() >= 2) return ChooseGivenScript(state, args, services);
-  return ScriptChoice();
+  if (args.empty()) return ScriptChoice();
+  ScriptChoice choice = args.size() == 1 ? ChooseDefaultScript(state, services)
+                                         : ChooseGivenScript(state, args, services);
+  // A working copy path that could not be made (too long) was logged where it was made;
+  // the run must not read a script it cannot write back.
+  if (choice.status == kRunSuccess && !choice.runEnded && choice.workingCopy.empty())
+    choice.status = kRunFail;
+  return choice;
 }
 
 std::wstring SpawnedScriptName(const std::wstring& source, const std::wstring& spawnNumber) {

@@ -19,7 +19,8 @@ struct ScriptChoice {
 
 // Chooses the script from the command-line arguments (args[0] is the program): the given
 // path or address, else the disc script, the update script or the first "Setup\*.crvdat"
-// beside the executable, else the default web script. Logs the choice.
+// beside the executable, else the default web script. Logs the choice. A working copy path
+// that cannot be made fails the run (status 2) before any script is read.
 ScriptChoice ChooseScript(SetupState& state, const std::vector<std::wstring>& args,
                           const SessionServices& services);
 

@@ -11,7 +11,6 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
-constexpr std::uint32_t kMaxPath = 260;
 
 }  // namespace
 

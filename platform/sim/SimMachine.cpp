@@ -22,6 +22,7 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       kernel_(clock_, process_),
       resources_(process_, system_),
       shell_(files_),
+      shutdown_(process_),
       security_(process_),
       processes_(clock_, process_, files_, security_) {
   processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
@@ -54,6 +55,7 @@ Machine SimMachine::machine() {
   m.registry = &registry_;
   m.resources = &resources_;
   m.shell = &shell_;
+  m.shutdown = &shutdown_;
   m.system = &system_;
   m.ui = &ui_;
   m.security = &security_;

@@ -30,6 +30,7 @@
 #include "platform/sim/SimResources.h"
 #include "platform/sim/SimSecurity.h"
 #include "platform/sim/SimShell.h"
+#include "platform/sim/SimShutdown.h"
 #include "platform/sim/SimSystemInfo.h"
 #include "platform/sim/SimUserInterface.h"
 
@@ -62,6 +63,7 @@ class SimMachine {
   SimKernelObjects& kernel() { return kernel_; }
   SimResources& resources() { return resources_; }
   SimShell& shell() { return shell_; }
+  SimShutdown& shutdown() { return shutdown_; }
   SimUserInterface& ui() { return ui_; }
   SimCom& com() { return com_; }
   SimSecurity& security() { return security_; }
@@ -108,6 +110,7 @@ class SimMachine {
   SimKernelObjects kernel_;
   SimResources resources_;
   SimShell shell_;
+  SimShutdown shutdown_;
   SimUserInterface ui_;
   SimCom com_;
   SimSecurity security_;

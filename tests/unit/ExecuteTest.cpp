@@ -3,6 +3,7 @@
 
 #include "ComUtil/IssueError.h"
 #include "SimSessionSupport.h"
+#include "setup/DecimalParameter.h"
 #include "setup/Execute.h"
 #include "setup/SetupState.h"
 
@@ -88,10 +89,10 @@ TEST_F(Execute, ExitCodesCompareAsSigned32BitNumbers) {
   EXPECT_TRUE(Run(L"execute|program=C:\\Tools\\tool.exe|abort-on-exit-code-not=-1", 0xFFFFFFFFu));
   EXPECT_FALSE(state_.abortRequested);
   EXPECT_TRUE(Logged("Info\tRunCommandExecute\tProcess returned exit code -1."));
-  EXPECT_EQ(setup::ParseExitCodeParameter(L"3010abc"), 3010);
-  EXPECT_EQ(setup::ParseExitCodeParameter(L"abc"), 0);
-  EXPECT_EQ(setup::ParseExitCodeParameter(L"-2147483648"), INT32_MIN);
-  EXPECT_EQ(setup::ParseExitCodeParameter(L"99999999999"), INT32_MAX);
+  EXPECT_EQ(setup::ParseDecimalParameter(L"3010abc"), 3010);
+  EXPECT_EQ(setup::ParseDecimalParameter(L"abc"), 0);
+  EXPECT_EQ(setup::ParseDecimalParameter(L"-2147483648"), INT32_MIN);
+  EXPECT_EQ(setup::ParseDecimalParameter(L"99999999999"), INT32_MAX);
 }
 
 TEST_F(Execute, AnEarlierAbortRequestFailsASuccessfulProgram) {

@@ -181,12 +181,13 @@ TEST_F(InterpreterTest, BeforeVistaAnAdministratorRunsASectionInPlaceUnlessForce
 TEST_F(InterpreterTest, TheElevatedInstanceRunsItsSectionAndStopsAtItsEnd) {
   state_.isElevatedInstance = true;
   state_.rebootMode = kRebootWhenConvenient;
-  EXPECT_EQ(Run({L"read-registry-install-directory|result=repeat", L"requires-elevation",
-                 L"install", L"end-elevation", L"wait"}),
-            kRunReboot);
+  sim().registry().PutString(platform::kHkeyCurrentUser, L"Software\\Tamber", L"Dir", L"C:\\T");
+  const std::wstring read = L"read-registry-install-directory|registry-path=HKCU\\Software\\Tamber|"
+                            L"registry-value-name=Dir|result=repeat";
+  EXPECT_EQ(Run({read, L"requires-elevation", L"install", L"end-elevation", L"wait"}), kRunReboot);
   EXPECT_TRUE(spawned_.empty());
-  EXPECT_EQ(WorkingCopy(), (Lines{L"read-registry-install-directory|result=success",
-                                  L"requires-elevation", L"install|result=success",
+  EXPECT_EQ(state_.installDirectory, L"C:\\T");
+  EXPECT_EQ(WorkingCopy(), (Lines{read, L"requires-elevation", L"install|result=success",
                                   L"end-elevation", L"wait"}));
 }
 

@@ -27,6 +27,31 @@ TEST_F(MessagesTest, AScriptsEnglishWordingOverridesADifferentEnglishEntry) {
                      "the message table, using script's string value of 'Plain'."));
 }
 
+TEST_F(MessagesTest, TheMessageIdIsReadFromItsLeadingDigits) {
+  processState().messageLanguage = 3082;
+  EXPECT_EQ(LookupMessage(L"227 (up to date)", L"x"), L"Tamber 4 ya está actualizado.");
+  EXPECT_EQ(LookupMessage(L"-227", L"x"), L"x");
+  EXPECT_EQ(LookupMessage(L"99999999999", L"x"), L"x");
+  // For Spanish users the table wins even over an empty wording; for English users the
+  // script's wording wins even when it is empty.
+  EXPECT_EQ(LookupMessage(L"227", L""), L"Tamber 4 ya está actualizado.");
+  processState().messageLanguage = 1033;
+  EXPECT_EQ(LookupMessage(L"227", L""), L"");
+  EXPECT_EQ(CountLogged("Warning\tLookupMessage\tEnglish string from script '' does not match"), 1u);
+}
+
+TEST_F(MessagesTest, AMessageNoLanguageHasFallsBackToTheScriptsWording) {
+  processState().messageLanguage = 3082;
+  EXPECT_EQ(LocalizedStringFromResources(216), L"");
+  EXPECT_EQ(LookupMessage(L"216", L"Own text"), L"Own text");
+  EXPECT_EQ(CountLogged("Error\tLocalizedStringFromResources\tFailed to retrieve string with "
+                        "Message ID '216' from exe's resources in system language 0xc0a, "
+                        "defaulting to en (0x09)."),
+            2u);
+  EXPECT_TRUE(Logged("Warning\tLookupMessage\tCould not find localized string with Message ID "
+                     "'216' in the message table, using script's string value of 'Own text'."));
+}
+
 TEST_F(MessagesTest, AMessageMissingInTheMessageLanguageFallsBackToEnglish) {
   processState().messageLanguage = 0x0407;
   EXPECT_EQ(LocalizedStringFromResources(227), L"Tamber 4 is up-to-date.");

@@ -33,8 +33,30 @@ TEST_F(PathsTest, AFolderThatCannotBeHadFallsBackToTheTemporaryFolder) {
 TEST_F(PathsTest, AFolderTreeOnAMissingDriveIsNotCreated) {
   EXPECT_FALSE(CreateDirectoryTree(L"Q:\\a\\b"));
   EXPECT_TRUE(Logged("Error\tCreateDirectoryTree\tDrive not found."));
+  EXPECT_FALSE(CreateDirectoryTree(L""));
+  EXPECT_FALSE(CreateDirectoryTree(L"\\"));
+  EXPECT_EQ(CountLogged("Error\tCreateDirectoryTree\tDrive not found."), 3u);
   EXPECT_TRUE(CreateDirectoryTree(L"C:\\x\\y\\z"));
   EXPECT_TRUE(IsSameFile(L"C:\\X\\Y\\..\\y\\Z", L"c:\\x\\y\\z"));
+}
+
+TEST_F(PathsTest, AFileInTheWayOfAFolderIsReportedWithTheSystemsText) {
+  sim().PutFile(L"C:\\x", "file");
+  EXPECT_FALSE(CreateDirectoryTree(L"C:\\x\\y"));
+  EXPECT_TRUE(Logged("Error\tCreateDirectoryTree\tFailed to create folder 'C:\\x'. GetLastError: "
+                     "0xB7, 'Cannot create a file when that file already exists.'"));
+  EXPECT_EQ(sim().FileBytes(L"C:\\x"), std::optional<std::string>("file"));
+}
+
+TEST_F(PathsTest, AWorkingCopyPathTooLongForTheSystemIsRefusedNotCutShort) {
+  SetupState state;
+  const std::size_t room = kMaxPath - 1 - setuptest::kInstallFolder.size();
+  const std::wstring longest(room, L'a');
+  EXPECT_EQ(GetTargetFilePath(state, L"D:\\" + longest), setuptest::kInstallFolder + longest);
+  EXPECT_EQ(GetTargetFilePath(state, L"D:\\b" + longest), L"");
+  EXPECT_TRUE(Logged("Error\tGetTargetFilePath\tTamber4Setup target file path '" +
+                     text::WideToUtf8(setuptest::kInstallFolder) + "b" + text::WideToUtf8(longest) +
+                     "' is longer than 259 characters."));
 }
 
 TEST_F(PathsTest, TheSessionFoldersComeFromTheExecutableAndTheLog) {

@@ -2,6 +2,7 @@
 #include "setup/ScriptChoice.h"
 
 #include "SetupTestSupport.h"
+#include "setup/RunStatus.h"
 
 namespace setup {
 namespace {
@@ -55,6 +56,15 @@ TEST_F(ScriptChoiceTest, AGivenNameIsLookedUpBesideTheExecutableWhenNotFoundAsGi
   EXPECT_EQ(choice.source, kExeFolder + L"my.crvdat");
   EXPECT_EQ(choice.workingCopy, kInstallFolder + L"my.crvdat");
   EXPECT_EQ(Choose({L"t.exe", L"HTTP://x/s.crvdat"}).source, kExeFolder + L"HTTP://x/s.crvdat");
+}
+
+TEST_F(ScriptChoiceTest, AScriptWhoseWorkingCopyPathIsTooLongFailsTheRun) {
+  const std::wstring name = std::wstring(250, L's') + L".crvdat";
+  sim().PutFile(kExeFolder + name, "x");
+  const ScriptChoice choice = Choose({L"t.exe", name});
+  EXPECT_EQ(choice.status, kRunFail);
+  EXPECT_EQ(choice.workingCopy, L"");
+  EXPECT_EQ(Choose({L"t.exe", L"s.crvdat"}).status, kRunSuccess);
 }
 
 TEST_F(ScriptChoiceTest, TheElevatedInstanceWritesItsOwnNumberedWorkingCopy) {

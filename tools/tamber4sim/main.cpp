@@ -103,6 +103,9 @@ int Run(SimMachine& m, const Options& options) {
   }
   for (const auto& path : copies.Written())
     std::printf("tamber4sim: working copy %s\n", path.string().c_str());
+  for (const platform::sim::ShutdownRequest& request : m.shutdown().Requests())
+    std::printf("tamber4sim: Windows restart requested (flags 0x%X, reason 0x%08X)\n",
+                static_cast<unsigned>(request.flags), static_cast<unsigned>(request.reason));
   m.ui().SetObserver(nullptr);
   return status;
 }

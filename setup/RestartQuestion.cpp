@@ -1,0 +1,32 @@
+#include "setup/RestartQuestion.h"
+
+#include <cstdint>
+
+#include "platform/CurrentProcess.h"
+#include "platform/Machine.h"
+#include "platform/UserInterface.h"
+#include "setup/Messages.h"
+
+namespace setup {
+namespace {
+
+constexpr platform::LangId kEnglish = 9;
+
+// `text`, or else message `id` in the user's default language, or else in English.
+std::wstring OrDefaultText(const std::wstring& text, std::uint32_t id) {
+  if (!text.empty()) return text;
+  const platform::ModuleHandle exe = platform::process().ExecutableModule();
+  const std::wstring own = LoadMessageText(id, exe, UserDefaultPrimaryLanguage());
+  return own.empty() ? LoadMessageText(id, exe, kEnglish) : own;
+}
+
+}  // namespace
+
+bool AskToRestartNow(const std::wstring& title, const std::wstring& question) {
+  namespace mb = platform::mb;
+  return TamberMessageBox(OrDefaultText(title, kMsgSetupTitle),
+                          OrDefaultText(question, kMsgRestartQuestion), std::wstring(),
+                          mb::YesNo | mb::UserIcon | mb::SetForeground) == mb::IdYes;
+}
+
+}  // namespace setup
