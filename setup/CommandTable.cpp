@@ -5,6 +5,7 @@
 #include "setup/ElevatedSection.h"
 #include "setup/Execute.h"
 #include "setup/FileCommands.h"
+#include "setup/PromptCommands.h"
 #include "setup/RebootCommand.h"
 #include "setup/RegistryCommands.h"
 #include "setup/SelfCommand.h"
@@ -50,6 +51,11 @@ CommandHandler LineOnly(void (*run)(CommandParameters& line)) {
   return Plain([run](CommandParameters& line, SetupState&) { run(line); });
 }
 
+// "abort": a decided abort stores the line and stops the run.
+Flow RunAbort(RunFrame& frame, CommandParameters& line) {
+  return StopRunIf(frame, RunCommandAbort(line, frame.state));
+}
+
 Flow RunIfRegistryCheck(RunFrame& frame, CommandParameters& line) {
   return SkipBlockUnless(frame, RunCommandIfRegistryCheck(line));
 }
@@ -63,8 +69,8 @@ Flow RunWriteRegistryRunOnce(RunFrame& frame, CommandParameters& line) {
 CommandTable MakeProgramCommands() {
   const CommandHandler later;  // the command's handler joins the program in a later step
   return CommandTable({
-      {L"abort", later, kPlainCommand},
-      {L"alert", later, kPlainCommand},
+      {L"abort", RunAbort, kPlainCommand},
+      {L"alert", Plain(RunCommandAlert), kPlainCommand},
       {L"copy-file", Plain(RunCommandCopyFile), kPlainCommand},
       {L"delete-registry-run-once", LineOnly(RunCommandDeleteRegistryRunOnce), kPlainCommand},
       {L"download", later, kSetsOwnResult | kDelegated},

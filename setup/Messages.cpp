@@ -6,6 +6,7 @@
 #include "platform/Resources.h"
 #include "platform/SystemInfo.h"
 #include "platform/UserInterface.h"
+#include "setup/DecimalParameter.h"
 #include "setup/ProcessState.h"
 
 namespace setup {
@@ -16,19 +17,6 @@ constexpr platform::LangId kLangEnglish = 9;
 constexpr platform::LangId kLangUserDefault = 0x0400;
 constexpr platform::LangId kLangEnglishUs = 1033;
 constexpr platform::LangId kPrimaryLanguageMask = 0x3FF;
-
-// The leading decimal number of `text` with an optional sign; 0 when there is none.
-int ParseLeadingNumber(const std::wstring& text) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * 10 + (text[i] - L'0');
-    if (value > 0x7FFFFFFF) break;
-  }
-  return static_cast<int>(negative ? -value : value);
-}
 
 struct IconChoice {
   std::uint32_t style;
@@ -83,7 +71,7 @@ std::wstring LookupMessage(const std::wstring& messageId, const std::wstring& sc
     return scriptText;
   }
   const std::wstring tableText =
-      LocalizedStringFromResources(static_cast<std::uint32_t>(ParseLeadingNumber(messageId)));
+      LocalizedStringFromResources(static_cast<std::uint32_t>(ParseDecimalParameter(messageId)));
   if (tableText.empty()) {
     TAMBER_LOG(Warning, L"LookupMessage",
                L"Could not find localized string with Message ID '%s' in the message table, "
