@@ -33,9 +33,10 @@ std::optional<RegistryPath> ParseRegistryPath(const std::wstring& path, const wc
     if (path.compare(0, prefix.size(), prefix) != 0) continue;
     return RegistryPath{entry.root, prefix, path.substr(prefix.size())};
   }
+  // The path comes first and the parameter's name second, as the line has always read.
   TAMBER_LOG(Error, category,
-             L"Key root not found in %s: '%s', expected HKCR, HKCU, HKLM, HKU or HKCC.",
-             L"registry-path", path);
+             L"Key root not found in %s: '%s', expected HKCR, HKCU, HKLM, HKU or HKCC.", path,
+             L"registry-path");
   return std::nullopt;
 }
 

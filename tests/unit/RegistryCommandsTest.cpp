@@ -67,8 +67,8 @@ TEST_F(RegistryCommands, WithoutPathValueNameOrDataTheCheckIsTrue) {
 
 TEST_F(RegistryCommands, RootPrefixesAreCaseSensitive) {
   EXPECT_FALSE(setup::CheckRegistry(Line(L"if-registry-check|registry-path=hklm\\" + kProduct)));
-  EXPECT_TRUE(Logged("Error\tCheckRegistry\tKey root not found in registry-path: 'hklm\\Software\\"
-                     "Corvane\\Tamber', expected HKCR, HKCU, HKLM, HKU or HKCC."));
+  EXPECT_TRUE(Logged("Error\tCheckRegistry\tKey root not found in hklm\\Software\\Corvane\\Tamber: "
+                     "'registry-path', expected HKCR, HKCU, HKLM, HKU or HKCC."));
   EXPECT_EQ(CountLogged("Info\tCheckRegistry\tReturning"), 0);
 }
 
