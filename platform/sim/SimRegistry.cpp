@@ -2,6 +2,7 @@
 
 #include "platform/sim/SimErrors.h"
 #include "platform/sim/SimText.h"
+#include "text/Utf.h"
 
 namespace platform::sim {
 namespace {
@@ -87,15 +88,8 @@ std::vector<std::uint8_t> DwordBytes(std::uint32_t value) {
 }
 
 std::vector<std::uint8_t> StringBytes(const std::wstring& text) {
-  std::vector<std::uint8_t> data;
-  data.reserve((text.size() + 1) * 2);
-  for (wchar_t c : text) {
-    data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    data.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-  }
-  data.push_back(0);
-  data.push_back(0);
-  return data;
+  const std::string bytes = text::WideToUtf16Le(text + L'\0');
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::wstring StringFromBytes(const std::vector<std::uint8_t>& data) {

@@ -5,27 +5,6 @@
 namespace platform::sim {
 namespace {
 
-bool IsHighSurrogate(std::uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(std::uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-void AppendUtf8(std::uint32_t code, std::string* out) {
-  if (code < 0x80) {
-    out->push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
 void AppendUtf16(std::uint32_t code, std::wstring* out) {
   if (code < 0x10000) {
     out->push_back(static_cast<wchar_t>(code));
@@ -67,22 +46,6 @@ wchar_t Cp1252Char(std::uint8_t b) {
 }
 
 }  // namespace
-
-std::string WideToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t unit = static_cast<std::uint32_t>(text[i]) & 0xFFFF;
-    if (IsHighSurrogate(unit) && i + 1 < text.size() &&
-        IsLowSurrogate(static_cast<std::uint32_t>(text[i + 1]) & 0xFFFF)) {
-      std::uint32_t low = static_cast<std::uint32_t>(text[++i]) & 0xFFFF;
-      AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), &out);
-      continue;
-    }
-    AppendUtf8(unit, &out);
-  }
-  return out;
-}
 
 std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;

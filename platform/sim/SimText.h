@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "text/Utf.h"
+
 namespace platform::sim {
 
-// UTF-16 code units to UTF-8. A surrogate pair becomes one four-byte sequence; an unpaired
-// surrogate is encoded by itself as three bytes, so no text is lost.
-std::string WideToUtf8(std::wstring_view text);
+// UTF-16 code units to UTF-8, as the log writes them: a surrogate pair becomes one four-byte
+// sequence; an unpaired surrogate is encoded by itself as three bytes, so no text is lost.
+using text::WideToUtf8;
 
 // UTF-8 to UTF-16 code units (code points above U+FFFF become surrogate pairs). A byte that
 // starts no valid sequence is taken as the Windows-1252 character of that byte.
