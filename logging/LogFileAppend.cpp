@@ -3,6 +3,7 @@
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
+#include "platform/ScopedFile.h"
 #include "text/Utf.h"
 
 namespace logging {
@@ -11,20 +12,6 @@ namespace {
 constexpr int kOpenAttempts = 10;
 constexpr std::uint32_t kOpenRetryDelayMs = 100;
 
-// Closes the file handle when it goes out of scope.
-class ScopedFile {
- public:
-  explicit ScopedFile(platform::Handle handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (handle_ != platform::kNoHandle) platform::files().Close(handle_);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  platform::Handle get() const { return handle_; }
-
- private:
-  platform::Handle handle_;
-};
 
 platform::Handle OpenWithRetries(const std::wstring& path, std::uint32_t disposition) {
   for (int attempt = 1;; ++attempt) {
@@ -40,7 +27,7 @@ platform::Handle OpenWithRetries(const std::wstring& path, std::uint32_t disposi
 
 bool AppendToLogFile(const std::wstring& path, std::wstring_view content,
                      std::uint32_t disposition) {
-  ScopedFile file(OpenWithRetries(path, disposition));
+  platform::ScopedFile file(OpenWithRetries(path, disposition));
   if (file.get() == platform::kNoHandle) return false;
   platform::files().SeekToEnd(file.get());
   std::string bytes = text::WideToUtf8(content);

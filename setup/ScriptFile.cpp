@@ -10,6 +10,7 @@
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
+#include "platform/ScopedFile.h"
 #include "text/Utf.h"
 
 namespace setup {
@@ -26,22 +27,6 @@ constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max(
 
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
-// A file handle from platform::files(), closed when the guard goes out of scope.
-class ScopedFile {
- public:
-  explicit ScopedFile(platform::Handle handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (handle_ != platform::kNoHandle) platform::files().Close(handle_);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-
-  platform::Handle get() const { return handle_; }
-  bool valid() const { return handle_ != platform::kNoHandle; }
-
- private:
-  platform::Handle handle_;
-};
 
 // Reads `size` bytes from the start of `file`. False when the read fails (last error set by
 // the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
@@ -87,7 +72,7 @@ std::string CommandFileBytes(const Script& script) {
 // Creates `path` afresh and writes `bytes` into it, flushed to disk. False with the last
 // error of the failing call.
 bool WriteFlushedFile(const std::wstring& path, const std::string& bytes) {
-  ScopedFile file(platform::files().Create(path, platform::file::GenericWrite,
+  platform::ScopedFile file(platform::files().Create(path, platform::file::GenericWrite,
                                            platform::file::ShareNone,
                                            platform::file::CreateAlways,
                                            platform::file::AttributeNormal));
@@ -108,7 +93,7 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
 }
 
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
-  ScopedFile file(platform::files().Create(path, platform::file::GenericRead,
+  platform::ScopedFile file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
                                            platform::file::AttributeNormal));
