@@ -12,7 +12,6 @@ namespace {
 constexpr int kOpenAttempts = 10;
 constexpr std::uint32_t kOpenRetryDelayMs = 100;
 
-
 platform::Handle OpenWithRetries(const std::wstring& path, std::uint32_t disposition) {
   for (int attempt = 1;; ++attempt) {
     platform::Handle file =

@@ -27,7 +27,6 @@ constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max(
 
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
-
 // Reads `size` bytes from the start of `file`. False when the read fails (last error set by
 // the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
 bool ReadWhole(platform::Handle file, std::string& bytes) {
