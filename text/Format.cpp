@@ -3,10 +3,11 @@
 #include "text/Format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "text/DecimalDigits.h"
 
 namespace text {
 
@@ -133,40 +134,37 @@ void AppendNarrow(std::wstring& out, std::string_view text) {
   for (char c : text) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
 }
 
-// printf-style floating text of `value` for conversion f, e or g (lower case).
+// printf-style floating text of `value` for conversion f, e or g (lower case), with its sign.
 std::string FloatingText(double value, wchar_t conversion, int precision, bool alt) {
   if (precision < 0) precision = 6;
-  std::string text(static_cast<std::size_t>(precision) + 400, '\0');
-  auto write = [&](std::chars_format format, int digits) {
-    auto result = std::to_chars(text.data(), text.data() + text.size(), value, format, digits);
-    return std::string(text.data(), result.ptr);
-  };
-  if (!std::isfinite(value)) return write(std::chars_format::general, 0);
+  const std::string sign = std::signbit(value) ? "-" : "";
+  if (std::isnan(value)) return sign + "nan";
+  if (std::isinf(value)) return sign + "inf";
   if (conversion == L'f') {
-    std::string s = write(std::chars_format::fixed, precision);
+    std::string s = FixedText(value, precision);
     if (alt && precision == 0) s += '.';
-    return s;
+    return sign + s;
   }
   if (conversion == L'e') {
-    std::string s = write(std::chars_format::scientific, precision);
+    std::string s = ScientificText(value, precision);
     if (alt && precision == 0) s.insert(s.find('e'), 1, '.');
-    return s;
+    return sign + s;
   }
   // %g: scientific when the exponent is below -4 or not below the precision, trailing
   // zeros removed unless '#'.
   int significant = precision == 0 ? 1 : precision;
-  std::string scientific = write(std::chars_format::scientific, significant - 1);
+  std::string scientific = ScientificText(value, significant - 1);
   int exponent = std::atoi(scientific.c_str() + scientific.find('e') + 1);
   std::string s = (exponent < -4 || exponent >= significant)
                       ? scientific
-                      : write(std::chars_format::fixed, significant - 1 - exponent);
-  if (alt || s.find('.') == std::string::npos) return s;
+                      : FixedText(value, significant - 1 - exponent);
+  if (alt || s.find('.') == std::string::npos) return sign + s;
   std::size_t e = s.find('e');
   std::size_t fractionEnd = e == std::string::npos ? s.size() : e;
   std::size_t last = s.find_last_not_of('0', fractionEnd - 1);
   if (s[last] == '.') --last;
   s.erase(last + 1, fractionEnd - last - 1);
-  return s;
+  return sign + s;
 }
 
 // %f %e %g (and upper-case forms) of `value`.

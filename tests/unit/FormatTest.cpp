@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -151,6 +155,31 @@ TEST(Format, FloatingAgreesWithCLibrary) {
     }
   }
   EXPECT_EQ(Format(L"%.1f", 3), L"3.0");
+}
+
+TEST(Format, FloatingRoundsExactlyLikeTheCLibrary) {
+  // Ties on the exact binary value go to even; values far below or above the kept places,
+  // subnormals and the largest doubles keep every digit the C library prints.
+  const char* formats[] = {"%.0f", "%.1f", "%.2f", "%.3f", "%.17f", "%.0e", "%.5e", "%.16e",
+                           "%g", "%.1g", "%.10g"};
+  std::vector<double> values = {0.5, 1.5, 2.5, 0.125, 0.375, 0.05, 0.0049, 9.995, 99.5,
+                                1e-320, 4.9406564584124654e-324, 1.7976931348623157e308,
+                                -0.0, 123456789012345678.0};
+  std::mt19937_64 random(20261208);
+  for (int i = 0; i < 300; ++i) {
+    std::uint64_t bits = random();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) values.push_back(v);
+    values.push_back(std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 140) - 70));
+  }
+  for (const char* f : formats) {
+    for (double v : values) {
+      char expected[2048];
+      std::snprintf(expected, sizeof expected, f, v);
+      ASSERT_EQ(Format(f, v), Widen(expected)) << f << " of " << v;
+    }
+  }
 }
 
 TEST(Format, PointersHaveFixedWidthUpperCaseHex) {
