@@ -108,6 +108,16 @@ constexpr std::uint32_t Failed = 0xFFFFFFFFu;
 constexpr std::uint32_t Infinite = 0xFFFFFFFFu;
 }  // namespace wait
 
+// Language identifiers (LANGID) the system names, and the primary-language part of one.
+namespace lang {
+constexpr LangId English = 9;
+constexpr LangId Spanish = 10;
+constexpr LangId EnglishUs = 1033;
+constexpr LangId SpanishSpain = 3082;
+constexpr LangId UserDefault = 0x0400;
+constexpr LangId PrimaryMask = 0x3FF;
+}  // namespace lang
+
 // SYSTEMTIME, in UTC where the interface says so.
 struct SystemTime {
   std::uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;

@@ -6,12 +6,9 @@
 namespace setup {
 namespace {
 
+namespace lang = platform::lang;
+
 constexpr char kLogSource[] = "Tamber4Setup";
-constexpr platform::LangId kEnglish = 9;
-constexpr platform::LangId kSpanish = 10;
-constexpr platform::LangId kEnglishUs = 1033;
-constexpr platform::LangId kSpanishSpain = 3082;
-constexpr platform::LangId kPrimaryMask = 0x3FF;
 constexpr std::uint32_t kMaxOverrideChars = 255;
 
 }  // namespace
@@ -26,7 +23,8 @@ platform::LangId GetLanguageOverride() {
                                  (kMaxOverrideChars + 1) * sizeof(char16_t),
                                  &value) != platform::err::Success)
     return 0;
-  const platform::LangId language = value == L"en" ? kEnglish : value == L"es" ? kSpanish : 0;
+  const platform::LangId language =
+      value == L"en" ? lang::English : value == L"es" ? lang::Spanish : 0;
   if (language == 0) {
     TAMBER_LOG(Warning, L"GetLanguageOverride",
                L"Language specified in 'Software\\Tamber4' key's 'UserInterfaceLanguage' string "
@@ -48,29 +46,29 @@ namespace {
 platform::LangId MatchLanguage(SetupState& state, platform::LangId language) {
   platform::LangId candidate = language;
   for (;;) {
-    if (candidate == kEnglish || candidate == kEnglishUs) {
+    if (candidate == lang::English || candidate == lang::EnglishUs) {
       TAMBER_LOG(Info, L"GetBestLanguageId",
                  L"The best-matching Language ID for the embedded transforms is '0x%04x', no "
                  L"transform is required.",
-                 kEnglishUs);
-      return kEnglishUs;
+                 lang::EnglishUs);
+      return lang::EnglishUs;
     }
-    if (candidate == kSpanish || candidate == kSpanishSpain) {
-      const auto transform = state.transformsByLanguage.find(kSpanishSpain);
+    if (candidate == lang::Spanish || candidate == lang::SpanishSpain) {
+      const auto transform = state.transformsByLanguage.find(lang::SpanishSpain);
       state.transformName =
           transform == state.transformsByLanguage.end() ? std::wstring() : transform->second;
       TAMBER_LOG(Info, L"GetBestLanguageId",
                  L"The best-matching Language ID for the embedded transforms is '0x%04x', the "
                  L"transform is '%s'.",
-                 kSpanishSpain, state.transformName);
-      return kSpanishSpain;
+                 lang::SpanishSpain, state.transformName);
+      return lang::SpanishSpain;
     }
-    const platform::LangId primary = candidate & kPrimaryMask;
+    const platform::LangId primary = candidate & lang::PrimaryMask;
     if (candidate == primary) {
       TAMBER_LOG(Info, L"GetBestLanguageId",
                  L"No exact match for the Language ID '0x%04x', using '0x%04x'.", candidate,
-                 kEnglishUs);
-      return kEnglishUs;
+                 lang::EnglishUs);
+      return lang::EnglishUs;
     }
     TAMBER_LOG(Info, L"GetBestLanguageId",
                L"No exact match for the Language ID '0x%04x', checking '0x%04x'.", candidate,

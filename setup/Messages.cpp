@@ -12,11 +12,9 @@
 namespace setup {
 namespace {
 
+namespace lang = platform::lang;
+
 constexpr char kLogSource[] = "Messages";
-constexpr platform::LangId kLangEnglish = 9;
-constexpr platform::LangId kLangUserDefault = 0x0400;
-constexpr platform::LangId kLangEnglishUs = 1033;
-constexpr platform::LangId kPrimaryLanguageMask = 0x3FF;
 
 struct IconChoice {
   std::uint32_t style;
@@ -56,12 +54,12 @@ std::wstring LocalizedStringFromResources(std::uint32_t id) {
   if (!text.empty()) return text;
   const platform::Win32Error error = platform::process().LastError();
   TAMBER_LOG(Error, L"Error", L"Error message: %s",
-             LoadMessageText(error, std::nullopt, kLangUserDefault));
+             LoadMessageText(error, std::nullopt, lang::UserDefault));
   TAMBER_LOG(Error, L"LocalizedStringFromResources",
              L"Failed to retrieve string with Message ID '%d' from exe's resources in system "
              L"language 0x%02x, defaulting to en (0x09).",
              id, language);
-  return LoadMessageText(id, exe, kLangEnglish);
+  return LoadMessageText(id, exe, lang::English);
 }
 
 std::wstring LookupMessage(const std::wstring& messageId, const std::wstring& scriptText) {
@@ -79,7 +77,8 @@ std::wstring LookupMessage(const std::wstring& messageId, const std::wstring& sc
                messageId, scriptText);
     return scriptText;
   }
-  if (processState().messageLanguage != kLangEnglishUs || tableText == scriptText) return tableText;
+  if (processState().messageLanguage != lang::EnglishUs || tableText == scriptText)
+    return tableText;
   TAMBER_LOG(Warning, L"LookupMessage",
              L"English string from script '%s' does not match English string from messages "
              L"'%s', using script string.",
@@ -102,7 +101,7 @@ int TamberMessageBox(const std::wstring& title, const std::wstring& message,
 }
 
 platform::LangId UserDefaultPrimaryLanguage() {
-  return platform::system().UserDefaultLangId() & kPrimaryLanguageMask;
+  return platform::system().UserDefaultLangId() & lang::PrimaryMask;
 }
 
 std::wstring SystemErrorText(platform::Win32Error code) {

@@ -10,14 +10,13 @@
 namespace setup {
 namespace {
 
-constexpr platform::LangId kEnglish = 9;
 
 // `text`, or else message `id` in the user's default language, or else in English.
 std::wstring OrDefaultText(const std::wstring& text, std::uint32_t id) {
   if (!text.empty()) return text;
   const platform::ModuleHandle exe = platform::process().ExecutableModule();
   const std::wstring own = LoadMessageText(id, exe, UserDefaultPrimaryLanguage());
-  return own.empty() ? LoadMessageText(id, exe, kEnglish) : own;
+  return own.empty() ? LoadMessageText(id, exe, platform::lang::English) : own;
 }
 
 }  // namespace
