@@ -12,9 +12,9 @@
 #include "platform/Machine.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTempFolder.h"
-#include "setup/CommandParameters.h"
-#include "setup/Interpreter.h"
-#include "setup/ProcessState.h"
+#include "setup/engine/CommandParameters.h"
+#include "setup/engine/Interpreter.h"
+#include "setup/session/ProcessState.h"
 #include "text/Utf.h"
 
 namespace {

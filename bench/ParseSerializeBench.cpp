@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/CommandParameters.h"
+#include "setup/engine/CommandParameters.h"
 
 namespace {
 

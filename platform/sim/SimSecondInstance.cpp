@@ -5,8 +5,8 @@
 #include "logging/Log.h"
 #include "logging/Logger.h"
 #include "platform/sim/SimMachine.h"
-#include "setup/ProcessState.h"
-#include "setup/Tamber4Setup.h"
+#include "setup/session/ProcessState.h"
+#include "setup/session/Tamber4Setup.h"
 
 namespace platform::sim {
 namespace {

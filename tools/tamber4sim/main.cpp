@@ -17,7 +17,7 @@
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
-#include "setup/Tamber4Setup.h"
+#include "setup/session/Tamber4Setup.h"
 #include "tools/tamber4sim/LogEcho.h"
 #include "tools/tamber4sim/WorkingCopies.h"
 

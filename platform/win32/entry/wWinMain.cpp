@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Machine.h"
-#include "setup/Tamber4Setup.h"
+#include "setup/session/Tamber4Setup.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const platform::ScopedMachine machine(platform::win32::WindowsMachine());

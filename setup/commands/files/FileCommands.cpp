@@ -1,0 +1,88 @@
+#include "setup/commands/files/FileCommands.h"
+
+#include "ComUtil/IssueError.h"
+#include "logging/Log.h"
+#include "platform/CurrentProcess.h"
+#include "platform/Files.h"
+#include "platform/Machine.h"
+#include "setup/session/CommandLineBuilder.h"
+#include "setup/session/Messages.h"
+#include "setup/session/Paths.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "FileCommands";
+const wchar_t kCopyFile[] = L"RunCommandCopyFile";
+
+// A "source" or "target" value as a real path: a leading special folder rendered, a path
+// without a drive or a UNC start taken relative to the executable's folder. False when it
+// names an unknown special folder (logged); *path then holds the value unchanged.
+bool ResolveCopyPath(const SetupState& state, std::wstring* path) {
+  bool error = false;
+  if (MakeSpecialFolderPath(state, path, &error) || error) return !error;
+  const bool absolute = path->find(L':') != std::wstring::npos || path->rfind(L"\\\\", 0) == 0;
+  if (!absolute) *path = state.workingFolder + *path;
+  return true;
+}
+
+bool IsExistingFile(const std::wstring& path) {
+  const std::uint32_t attributes = platform::files().Attributes(path);
+  return attributes != platform::file::InvalidAttributes &&
+         (attributes & platform::file::AttributeDirectory) == 0;
+}
+
+// Copies the file `source` into the folder `target`, creating the folder. True on success.
+bool CopyIntoFolder(const std::wstring& source, const std::wstring& target) {
+  TAMBER_LOG(Info, kCopyFile, L"Creating directory tree '%s'.", target);
+  if (!CreateDirectoryTree(target)) return false;
+  const std::wstring targetFile = target + L"\\" + FileNamePart(source);
+  TAMBER_LOG(Info, kCopyFile, L"Copying file from '%s' to '%s'.", source, targetFile);
+  if (platform::files().Copy(source, targetFile, false)) return true;
+  const platform::Win32Error error = platform::process().LastError();
+  TAMBER_LOG(Error, kCopyFile, L"Failed to copy file. GetLastError: 0x%X, '%s'", error,
+             SystemErrorText(error));
+  return false;
+}
+
+// The special-folder entry of an earlier line, when it is a "download" that succeeded
+// with a name and a file path.
+bool DownloadedFolder(const std::wstring& text, std::wstring* key, std::wstring* path) {
+  CommandParameters line;
+  line.Parse(text);
+  if (line.CommandName() != L"download" || line.GetParameter(L"result") != L"success")
+    return false;
+  *key = L"%" + line.GetParameter(L"special-folder-name") + L"%";
+  *path = line.GetParameter(L"file-path");
+  return *key != L"%%" && !path->empty();
+}
+
+}  // namespace
+
+void RunCommandCopyFile(CommandParameters& line, const SetupState& state) {
+  std::wstring source = line.GetParameter(L"source");
+  std::wstring target = line.GetParameter(L"target");
+  ComUtil::ThrowIfFalse(!source.empty() && !target.empty(), kLogSource, __LINE__);
+  const bool resolved = ResolveCopyPath(state, &source) && ResolveCopyPath(state, &target);
+  if (!resolved || !IsExistingFile(source)) {
+    TAMBER_LOG(Error, kCopyFile, L"Source file '%s' not found, skipping command.", source);
+    return;
+  }
+  if (!target.empty() && target.back() == L'\\') target.pop_back();
+  if (CopyIntoFolder(source, target)) line.SetParameter(L"result", L"success");
+}
+
+void RunCommandSetSpecialFolderPaths(SetupState& state) {
+  TAMBER_LOG(Info, L"RunCommandSetSpecialFolderPaths",
+             L"Setting special folder paths from completed download jobs.");
+  const Script& script = state.script;
+  for (int index = script.currentLine - 1; index >= 0; --index) {
+    std::wstring key, path;
+    if (!DownloadedFolder(script.lines[static_cast<std::size_t>(index)], &key, &path)) continue;
+    TAMBER_LOG(Info, L"RunCommandSetSpecialFolderPaths",
+               L"Adding special folder map entry, name '%s', value '%s'.", key, path);
+    state.specialFolders[key] = path;
+  }
+}
+
+}  // namespace setup

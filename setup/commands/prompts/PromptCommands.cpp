@@ -1,0 +1,76 @@
+#include "setup/commands/prompts/PromptCommands.h"
+
+#include "logging/Log.h"
+#include "platform/UserInterface.h"
+#include "setup/session/Messages.h"
+#include "setup/commands/registry/RegistryCommands.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "PromptCommands";
+
+// The line's message and title, each from the message table or the script's own wording.
+// The message is looked up first, as the log shows.
+std::wstring LineMessage(const CommandParameters& line) {
+  return LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message"));
+}
+std::wstring LineTitle(const CommandParameters& line) {
+  return LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title"));
+}
+
+// Asks the line's Yes/No question and returns the abort request of the answer given. A box
+// that could not be shown (0) counts as an answer other than Yes.
+bool AskWhetherToAbort(const CommandParameters& line, bool abortOnYes, bool abortOnNo) {
+  namespace mb = platform::mb;
+  const std::wstring message = LineMessage(line);
+  const std::wstring title = LineTitle(line);
+  const int answer = TamberMessageBox(title, message, std::wstring(),
+                                      mb::YesNo | mb::IconQuestion | mb::DefButton2);
+  return answer == mb::IdYes ? abortOnYes : abortOnNo;
+}
+
+void ShowNotice(const CommandParameters& line) {
+  const std::wstring message = LineMessage(line);
+  TamberMessageBox(LineTitle(line), message, line.GetParameter(L"icon"), platform::mb::UserIcon);
+}
+
+bool DecideAbort(const CommandParameters& line, const SetupState& state) {
+  if (state.abortRequested) return true;
+  if (line.IsYes(L"force")) return true;
+  return line.IsYes(L"if-registry-check") && CheckRegistry(line);
+}
+
+}  // namespace
+
+void RunCommandAlert(CommandParameters& line, SetupState& state) {
+  const bool shown = !line.IsYes(L"if-registry-check") || CheckRegistry(line);
+  if (shown) {
+    const bool abortOnYes = line.IsYes(L"yes-no-set-abort-on-yes");
+    const bool abortOnNo = line.IsYes(L"yes-no-set-abort-on-no");
+    if (abortOnYes || abortOnNo)
+      state.abortRequested = AskWhetherToAbort(line, abortOnYes, abortOnNo);
+    else
+      ShowNotice(line);
+  }
+  line.SetParameter(L"result", L"success");
+}
+
+bool RunCommandAbort(CommandParameters& line, SetupState& state) {
+  const bool abort = DecideAbort(line, state);
+  if (abort) {
+    TAMBER_LOG(Info, L"RunCommandAbort", L"Aborting");
+    const std::wstring message = LineMessage(line);
+    if (!message.empty())
+      TamberMessageBox(LineTitle(line), message, line.GetParameter(L"icon"),
+                       platform::mb::UserIcon);
+    DeleteRegistryRunOnce(kSelfRunOnceValueName);
+  } else {
+    TAMBER_LOG(Info, L"RunCommandAbort",
+               L"Not Aborting (use the force=yes parameter to force an abort).");
+  }
+  line.SetParameter(L"result", L"success");
+  return abort;
+}
+
+}  // namespace setup

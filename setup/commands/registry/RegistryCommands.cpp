@@ -1,0 +1,109 @@
+// The six registry commands of a script.
+#include "setup/commands/registry/RegistryCommands.h"
+
+#include "logging/Log.h"
+#include "platform/RegistryKey.h"
+#include "setup/session/CommandLineBuilder.h"
+#include "setup/engine/DecimalParameter.h"
+#include "setup/commands/registry/RegistryValues.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "RegistryCommands";
+
+// A "file-path" value: a leading special folder rendered, and then quoted when it holds a
+// blank; a plain path as written. Nothing when it names an unknown special folder.
+std::optional<std::wstring> FilePathData(const SetupState& state, std::wstring path) {
+  bool error = false;
+  const bool rendered = MakeSpecialFolderPath(state, &path, &error);
+  if (error) return std::nullopt;
+  if (rendered && path.find(L' ') != std::wstring::npos) return L"\"" + path + L"\"";
+  return path;
+}
+
+// The data "write-registry-string" writes, from the first of "program", "file-path" and
+// "registry-value-data" the line has. Nothing when a path names an unknown special folder.
+std::optional<std::wstring> StringData(const CommandParameters& line, const SetupState& state) {
+  if (line.HasParameter(L"program")) {
+    const CommandLineParts parts = BuildCommandLine(state, line, false);
+    if (parts.error) return std::nullopt;
+    return parts.commandLine;
+  }
+  if (line.HasParameter(L"file-path")) return FilePathData(state, line.GetParameter(L"file-path"));
+  return line.GetParameter(L"registry-value-data");
+}
+
+}  // namespace
+
+bool RunCommandIfRegistryCheck(CommandParameters& line) {
+  if (CheckRegistry(line)) return true;
+  TAMBER_LOG(Info, L"RunCommandIfRegistryCheck", L"Skipping if block.");
+  line.SetParameter(L"result", L"success");
+  return false;
+}
+
+void RunCommandReadRegistryInstallDirectory(CommandParameters& line, SetupState& state) {
+  TAMBER_LOG(Info, L"RunCommandReadRegistryInstallDirectory",
+             L"Reading the installer-set install directory from the registry.");
+  std::wstring folder;
+  if (!ReadRegistryString(line.GetParameter(L"registry-path"),
+                          line.GetParameter(L"registry-value-name"), &folder))
+    return;
+  state.installDirectory = folder;
+  line.SetParameter(L"result", L"repeat");
+}
+
+void RunCommandWriteRegistryString(CommandParameters& line, const SetupState& state) {
+  const std::optional<std::wstring> data = StringData(line, state);
+  if (!data) return;
+  const std::wstring path = line.GetParameter(L"registry-path");
+  const std::wstring name = line.GetParameter(L"registry-value-name");
+  TAMBER_LOG(Info, L"RunCommandWriteRegistryString",
+             L"Setting registry key HKCU'%s' string named '%s' to '%s'.", path, name, *data);
+  const platform::ScopedRegKey key = CreateUserKeyForWriting(path);
+  if (!name.empty() || !data->empty())
+    ThrowIfRegistryFailed(platform::SetStringValue(key.get(), name, *data));
+  line.SetParameter(L"result", L"success");
+}
+
+void RunCommandWriteRegistryDWORD(CommandParameters& line) {
+  const std::wstring path = line.GetParameter(L"registry-path");
+  const std::wstring name = line.GetParameter(L"registry-value-name");
+  const std::int32_t number = ParseDecimalParameter(line.GetParameter(L"registry-value-data"));
+  TAMBER_LOG(Info, L"RunCommandWriteRegistryDWORD",
+             L"Setting registry key HKCU'%s' string named '%s' to '%d'.", path, name, number);
+  const platform::ScopedRegKey key = CreateUserKeyForWriting(path);
+  ThrowIfRegistryFailed(platform::SetDwordValue(key.get(), name, static_cast<std::uint32_t>(number)));
+  line.SetParameter(L"result", L"success");
+}
+
+void RunCommandWriteRegistryRunOnce(CommandParameters& line, const SetupState& state,
+                                    const std::wstring& workingCopy) {
+  if (line.IsYes(L"self")) {
+    WriteRunOnceRegistryValue(std::wstring(), std::wstring(), workingCopy);
+  } else {
+    const CommandLineParts parts = BuildCommandLine(state, line, false);  // fatal without program
+    if (parts.error) return;
+    const std::wstring name = line.HasParameter(L"registry-value-name")
+                                  ? line.GetParameter(L"registry-value-name")
+                                  : std::wstring(kSelfRunOnceValueName);
+    WriteRunOnceRegistryValue(parts.commandLine, name, workingCopy);
+  }
+  line.SetParameter(L"result", L"success");
+}
+
+void RunCommandDeleteRegistryRunOnce(CommandParameters& line) {
+  const std::wstring name =
+      line.IsYes(L"self") ? kSelfRunOnceValueName : line.GetParameter(L"registry-value-name");
+  if (name.empty()) {
+    TAMBER_LOG(Error, L"RunCommandDeleteRegistryRunOnce",
+               L"Either the '%s' parameter or the '%s' parameter must be specified.", L"self",
+               L"registry-value-name");
+    return;
+  }
+  DeleteRegistryRunOnce(name);
+  line.SetParameter(L"result", L"success");
+}
+
+}  // namespace setup

@@ -1,0 +1,53 @@
+#include "setup/commands/restart/RebootCommand.h"
+
+#include "logging/Log.h"
+#include "setup/session/Messages.h"
+#include "setup/commands/registry/RegistryCommands.h"
+#include "setup/session/RestartQuestion.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "RebootCommand";
+const wchar_t kCategory[] = L"RunCommandReboot";
+
+// Asks whether to restart now, in the line's own texts when it has them. True for Yes.
+bool UserWantsRestartNow(const CommandParameters& line) {
+  const bool now = AskToRestartNow(
+      LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title")),
+      LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message")));
+  TAMBER_LOG(Info, kCategory, L"User elected to restart %s.",
+             now ? L"now" : L"later, downgrading reboot-required status to 'later'");
+  return now;
+}
+
+// Whether the run stops for a restart; may lower a pending restart now to "when convenient".
+bool DecideStop(const CommandParameters& line, SetupState& state, bool restartForced) {
+  const std::wstring force = line.GetParameter(L"force");
+  if (restartForced || force == L"yes") return true;
+  if (force == L"if-reboot-now" && state.rebootMode == kRebootAsSoonAsPossible) {
+    if (UserWantsRestartNow(line)) return true;
+    state.rebootMode = kRebootWhenConvenient;
+    return false;  // lowered just now: the run goes on
+  }
+  return state.rebootMode == kRebootWhenConvenient;
+}
+
+}  // namespace
+
+bool RunCommandReboot(CommandParameters& line, SetupState& state, const std::wstring& workingCopy,
+                      bool restartForced) {
+  const bool stop = DecideStop(line, state, restartForced);
+  if (stop) {
+    TAMBER_LOG(Info, kCategory, L"Reboot flagged.");
+    const Script& script = state.script;
+    if (script.currentLine + 1 < static_cast<int>(script.lines.size()))
+      WriteRunOnceRegistryValue(std::wstring(), std::wstring(), workingCopy);
+  } else {
+    TAMBER_LOG(Info, kCategory, L"Reboot not required or forced.");
+  }
+  line.SetParameter(L"result", L"success");
+  return stop;
+}
+
+}  // namespace setup

@@ -1,0 +1,59 @@
+#include "setup/engine/Blocks.h"
+
+#include "logging/Log.h"
+#include "setup/engine/CommandTable.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "Tamber4Setup";
+const std::wstring kResult = L"result";
+const std::wstring kSuccess = L"success";
+
+}  // namespace
+
+Flow SkipBlockUnless(RunFrame& frame, bool conditionHolds) {
+  if (!conditionHolds) ++frame.pendingEndIf;
+  return Flow::Next;
+}
+
+void SkipLineInBlock(RunFrame& frame, CommandParameters& line) {
+  line.SetParameter(kResult, kSuccess);
+  const std::wstring command = line.CommandName();
+  if (command == L"end-if") {
+    --frame.pendingEndIf;
+    TAMBER_LOG(Info, L"Run", L"Pending end-if count decrementing to %d", frame.pendingEndIf);
+  } else if (frame.commands.Has(command, kConditional)) {
+    ++frame.pendingEndIf;
+    TAMBER_LOG(Info, L"Run", L"Skipping if statement, incrementing end-if count to %d",
+               frame.pendingEndIf);
+  } else {
+    TAMBER_LOG(Info, L"Run", L"Skipping (Pending end-if/ count: %d)", frame.pendingEndIf);
+  }
+}
+
+void CloseInnermostBlock(RunFrame& frame) {
+  if (frame.openBlocks.empty()) return;
+  const int index = frame.openBlocks.back();
+  frame.openBlocks.pop_back();
+  std::wstring& text = frame.state.script.lines[static_cast<std::size_t>(index)];
+  CommandParameters opener;
+  opener.Parse(text);
+  TAMBER_LOG(Info, L"Run", L"Setting result for line number %d: '%s' to '%s'.", index,
+             opener.CommandName(), kSuccess);
+  opener.SetParameter(kResult, kSuccess);
+  text = opener.Serialize();
+}
+
+void TrackOpenBlock(RunFrame& frame, int index, const CommandParameters& line) {
+  if (!frame.commands.Has(line.CommandName(), kConditional)) return;
+  if (line.GetParameter(kResult) == kSuccess) return;
+  if (!frame.openBlocks.empty() && frame.openBlocks.back() >= index) return;
+  frame.openBlocks.push_back(index);
+}
+
+void ForgetOpenBlocksFrom(RunFrame& frame, int index) {
+  while (!frame.openBlocks.empty() && frame.openBlocks.back() >= index) frame.openBlocks.pop_back();
+}
+
+}  // namespace setup

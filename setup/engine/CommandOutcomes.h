@@ -1,0 +1,26 @@
+// How the commands whose results steer the run turn a handler's return value into the
+// loop's next step. Dispatch table entries wrap their handler with one of these.
+#pragma once
+
+#include "setup/engine/RunFrame.h"
+
+namespace setup {
+
+// "abort": when `stop`, the line is stored and the run stops with the reboot-derived status.
+Flow StopRunIf(RunFrame& frame, bool stop);
+
+// "reboot": when `restart`, the line is stored, the run takes the reboot-derived status and
+// stops; outside the elevated instance the exit then offers the restart.
+Flow StopForRestart(RunFrame& frame, bool restart);
+
+// "download": when it failed, the run fails (status 2); the line keeps its result.
+Flow FailRunUnless(RunFrame& frame, bool succeeded);
+
+// "execute": when it failed, the run fails (status 2) and the line is left as it was.
+Flow FailRunUnlessLeavingLine(RunFrame& frame, bool succeeded);
+
+// "validate-folder-permissions": the run takes `status`; the elevated instance, which was
+// started only to repair the folder, then stops and leaves the line as it was.
+Flow TakeFolderPermissionsStatus(RunFrame& frame, int status);
+
+}  // namespace setup

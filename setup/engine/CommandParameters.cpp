@@ -1,0 +1,156 @@
+// The line grammar: segments cut at '|', a name and a value split at the first '=', each
+// escaped as %XX so that any text survives a rewrite of the script.
+#include "setup/engine/CommandParameters.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace setup {
+namespace {
+
+constexpr wchar_t kSegmentSeparator = L'|';
+constexpr wchar_t kNameValueSeparator = L'=';
+constexpr wchar_t kEscape = L'%';
+
+bool NeedsEscape(wchar_t c) {
+  return static_cast<std::uint32_t>(c) < 0x20 || c == kEscape || c == kNameValueSeparator ||
+         c == kSegmentSeparator;
+}
+
+void AppendEscaped(std::wstring& out, std::wstring_view field) {
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
+  for (wchar_t c : field) {
+    if (!NeedsEscape(c)) {
+      out.push_back(c);
+      continue;
+    }
+    auto code = static_cast<unsigned>(c);
+    out.push_back(kEscape);
+    out.push_back(kHex[code >> 4]);
+    out.push_back(kHex[code & 0xF]);
+  }
+}
+
+int HexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+// Reads one "%XX" at `*pos`; on success moves past it and returns the byte, else returns -1
+// and leaves `*pos` on the first character that does not fit.
+int ReadEscapedByte(std::wstring_view text, std::size_t* pos) {
+  if (*pos >= text.size() || text[*pos] != kEscape) return -1;
+  if (*pos + 1 >= text.size() || HexValue(text[*pos + 1]) < 0) {
+    *pos += 1;
+    return -1;
+  }
+  if (*pos + 2 >= text.size() || HexValue(text[*pos + 2]) < 0) {
+    *pos += 2;
+    return -1;
+  }
+  int byte = HexValue(text[*pos + 1]) * 16 + HexValue(text[*pos + 2]);
+  *pos += 3;
+  return byte;
+}
+
+// Decodes the escape starting at the '%' at `*pos` (a byte below 0x80, or a two- or
+// three-byte UTF-8 sequence of escapes) and moves past it. Returns -1 when the escape is
+// malformed; `*pos` is then past the characters that were read, which stay as written.
+long DecodeEscape(std::wstring_view text, std::size_t* pos) {
+  int lead = ReadEscapedByte(text, pos);
+  if (lead < 0) return -1;
+  if (lead < 0x80) return lead;
+  int continuations = lead >= 0xC0 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2 : 0;
+  if (continuations == 0) return -1;
+  long c = lead & (continuations == 1 ? 0x1F : 0x0F);
+  for (int i = 0; i < continuations; ++i) {
+    int next = ReadEscapedByte(text, pos);
+    if (next < 0 || (next & 0xC0) != 0x80) return -1;
+    c = (c << 6) | (next & 0x3F);
+  }
+  return c;
+}
+
+void AppendUnescaped(std::wstring& out, std::wstring_view field) {
+  std::size_t pos = 0;
+  while (pos < field.size()) {
+    std::size_t escape = field.find(kEscape, pos);
+    if (escape == std::wstring_view::npos) escape = field.size();
+    out.append(field.substr(pos, escape - pos));
+    pos = escape;
+    if (pos == field.size()) return;
+    long c = DecodeEscape(field, &pos);
+    if (c >= 0) out.push_back(static_cast<wchar_t>(c));
+    else out.append(field.substr(escape, pos - escape));
+  }
+}
+
+std::wstring Unescape(std::wstring_view field) {
+  std::wstring out;
+  out.reserve(field.size());
+  AppendUnescaped(out, field);
+  return out;
+}
+
+}  // namespace
+
+std::wstring EscapeField(const std::wstring& field) {
+  std::wstring out;
+  out.reserve(field.size());
+  AppendEscaped(out, field);
+  return out;
+}
+
+std::wstring UnescapeField(const std::wstring& field) { return Unescape(field); }
+
+void CommandParameters::Parse(const std::wstring& line) {
+  entries_.clear();
+  if (line.empty()) return;
+  std::wstring_view rest(line);
+  for (;;) {
+    std::size_t bar = rest.find(kSegmentSeparator);
+    std::wstring_view segment = rest.substr(0, bar);
+    std::size_t equals = segment.find(kNameValueSeparator);
+    std::wstring_view name = equals == std::wstring_view::npos ? std::wstring_view() : segment.substr(0, equals);
+    std::wstring_view value = equals == std::wstring_view::npos ? segment : segment.substr(equals + 1);
+    entries_.insert_or_assign(Unescape(name), Unescape(value));
+    if (bar == std::wstring_view::npos) return;
+    rest.remove_prefix(bar + 1);
+  }
+}
+
+std::wstring CommandParameters::Serialize() const {
+  std::wstring line;
+  bool first = true;
+  for (const auto& [name, value] : entries_) {
+    if (!first) line.push_back(kSegmentSeparator);
+    first = false;
+    if (!name.empty()) {
+      AppendEscaped(line, name);
+      line.push_back(kNameValueSeparator);
+    }
+    AppendEscaped(line, value);
+  }
+  return line;
+}
+
+std::wstring CommandParameters::GetParameter(const std::wstring& name) const {
+  auto found = entries_.find(name);
+  return found == entries_.end() ? std::wstring() : found->second;
+}
+
+bool CommandParameters::HasParameter(const std::wstring& name) const {
+  return entries_.count(name) != 0;
+}
+
+void CommandParameters::SetParameter(const std::wstring& name, const std::wstring& value) {
+  entries_.insert_or_assign(name, value);
+}
+
+bool CommandParameters::RemoveParameter(const std::wstring& name) {
+  return entries_.erase(name) != 0;
+}
+
+}  // namespace setup

@@ -1,0 +1,186 @@
+#include "setup/engine/Interpreter.h"
+
+#include <optional>
+
+#include "ComUtil/ExceptionLog.h"
+#include "logging/Log.h"
+#include "platform/Files.h"
+#include "platform/Machine.h"
+#include "setup/engine/Blocks.h"
+#include "setup/engine/ElevatedSection.h"
+#include "setup/session/Paths.h"
+#include "setup/session/ProcessState.h"
+#include "setup/engine/ScriptFile.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "Tamber4Setup";
+const std::wstring kResult = L"result";
+const std::wstring kSuccess = L"success";
+const std::wstring kFailure = L"failure";
+
+// Puts `line` back into the script as line `index`.
+void StoreLine(RunFrame& frame, int index, const CommandParameters& line) {
+  frame.state.script.lines[static_cast<std::size_t>(index)] = line.Serialize();
+  TrackOpenBlock(frame, index, line);
+}
+
+// "start-windows-service" with if-os-vista=yes and the Windows Update commands do nothing
+// before Vista. True when the line was skipped so (and marked "success").
+bool SkippedBeforeVista(RunFrame& frame, CommandParameters& line, const std::wstring& command) {
+  if (frame.state.isVistaOrLater) return false;
+  if (command == L"start-windows-service") {
+    if (line.GetParameter(L"if-os-vista") != L"yes") return false;
+    TAMBER_LOG(Info, L"Run",
+               L"'%s' command specified the '%s' parameter set to '%s', OS is not Vista or "
+               L"higher, skipping command.",
+               command, L"if-os-vista", L"yes");
+  } else if (command == L"windows-update-pause" || command == L"windows-update-resume") {
+    TAMBER_LOG(Info, L"Run", L"'%s' command specified, OS is not Vista, skipping command.", command);
+  } else {
+    return false;
+  }
+  line.SetParameter(kResult, kSuccess);
+  return true;
+}
+
+// A line whose command has no handler: comments succeed, an empty command keeps its preset
+// "failure", anything else succeeds after a Warning naming the line.
+Flow RunUnhandled(CommandParameters& line, const std::wstring& text) {
+  const std::wstring command = line.CommandName();
+  if (command.empty()) return Flow::Next;
+  if (command[0] != L'#')
+    TAMBER_LOG(Warning, L"Run", L"Unhandled command: '%s'.", text);
+  line.SetParameter(kResult, kSuccess);
+  return Flow::Next;
+}
+
+Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
+  const std::wstring command = line.CommandName();
+  if (SkippedBeforeVista(frame, line, command)) return Flow::Next;
+  const CommandEntry* entry = frame.commands.Find(command);
+  if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
+    return DelegateToElevatedInstance(frame, line);
+  if (entry == nullptr || !entry->handler) return RunUnhandled(line, text);
+  return entry->handler(frame, line);
+}
+
+// Everything between parsing a line and storing it back.
+Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
+  const std::wstring result = line.GetParameter(kResult);
+  if (result == kSuccess || result == kFailure) {
+    TAMBER_LOG(Info, L"Run", L"Line already processed with result '%s', skipping.", result);
+    return Flow::Next;
+  }
+  const std::wstring command = line.CommandName();
+  if (!frame.commands.Has(command, kSetsOwnResult)) line.SetParameter(kResult, kFailure);
+  if (frame.pendingEndIf > 0) {
+    SkipLineInBlock(frame, line);
+    return Flow::Next;
+  }
+  if (command == L"end-if") {
+    CloseInnermostBlock(frame);
+    line.SetParameter(kResult, kSuccess);
+    return Flow::Next;
+  }
+  return Dispatch(frame, line, text);
+}
+
+// Runs the current line. False when the run stops.
+bool RunLine(RunFrame& frame) {
+  const int index = frame.state.script.currentLine;
+  const std::wstring text = frame.state.script.lines[static_cast<std::size_t>(index)];
+  frame.saveRequested = false;
+  CommandParameters line;
+  line.Parse(text);
+  TAMBER_LOG(Info, L"Run", L"Processing line %d: %s", index + 1, text);
+  const Flow flow = ProcessLine(frame, line, text);
+  if (flow == Flow::Next || flow == Flow::Stop) StoreLine(frame, index, line);
+  if (frame.saveRequested) {
+    line.SetParameter(kResult, kSuccess);
+    StoreLine(frame, index, line);
+    SaveCommands(frame.state.script, frame.workingCopy);
+  }
+  return flow == Flow::Next || flow == Flow::NextUnstored;
+}
+
+void RunLines(RunFrame& frame) {
+  Script& script = frame.state.script;
+  for (script.currentLine = 0; script.currentLine < frame.lineCount; ++script.currentLine)
+    if (!RunLine(frame)) return;
+}
+
+// Reads the script into the state and clears the way for its working copy. False when the
+// script cannot be read.
+bool LoadScript(RunFrame& frame, const ScriptRun& run) {
+  const std::optional<std::wstring> text = ReadScriptFile(run.source, run.prefix);
+  if (!text) return false;
+  Script& script = frame.state.script;
+  script.lines = SplitScriptLines(*text);
+  script.currentLine = 0;
+  frame.lineCount = static_cast<int>(script.lines.size());
+  // A run resumed from its own working copy keeps that file until it has written the new
+  // one: it is the only copy of the script.
+  if (!IsSameFile(run.source, run.workingCopy)) platform::files().Delete(run.workingCopy);
+  return true;
+}
+
+void CancelBackgroundJobs(RunFrame& frame) {
+  TAMBER_LOG(Info, L"Run", L"Return code 'fail', canceling BITS download jobs.");
+  try {
+    frame.services.cancelBackgroundCopyJobs();
+  } catch (...) {
+    ComUtil::LogCurrentException(kLogSource, __LINE__);
+  }
+}
+
+// Writes the working copy. False, after logging why, when it could not be written.
+bool SaveWorkingCopy(RunFrame& frame) {
+  try {
+    SaveCommands(frame.state.script, frame.workingCopy);
+    return true;
+  } catch (...) {
+    ComUtil::LogCurrentException(kLogSource, __LINE__);
+    return false;
+  }
+}
+
+// The end of every run that read its script: cancel the jobs of a failed run, write the
+// working copy, and warn about a restart that no "reboot" line acted on.
+int EndRun(RunFrame& frame) {
+  if (frame.status == kRunFail) CancelBackgroundJobs(frame);
+  if (!SaveWorkingCopy(frame)) {
+    if (frame.status != kRunFail) CancelBackgroundJobs(frame);
+    return kRunFail;
+  }
+  const SetupState& state = frame.state;
+  if (state.rebootMode != kRebootNone && !processState().rebootCommandExecuted &&
+      !state.isElevatedInstance)
+    TAMBER_LOG(Warning, L"Run", L"The reboot flag is set yet the '%s' command was never executed.",
+               L"reboot");
+  return frame.status;
+}
+
+}  // namespace
+
+int Interpret(SetupState& state, const ScriptRun& run, const SessionServices& services,
+              const CommandTable& commands) {
+  RunFrame frame(state, services, commands, run.workingCopy);
+  try {
+    if (!LoadScript(frame, run)) return kRunFail;
+  } catch (...) {
+    // Nothing was read, so nothing is written: the old working copy stays as it was.
+    const int status = ComUtil::HandleUncaughtException(kLogSource, __LINE__);
+    CancelBackgroundJobs(frame);
+    return status;
+  }
+  try {
+    RunLines(frame);
+  } catch (...) {
+    frame.status = ComUtil::HandleUncaughtException(kLogSource, __LINE__);
+  }
+  return EndRun(frame);
+}
+
+}  // namespace setup

@@ -1,0 +1,42 @@
+// The interpreter's state for one run of a script, and how a command tells the loop what
+// comes next. Command handlers of the dispatch table work on a frame.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "setup/engine/RunStatus.h"
+#include "setup/session/SessionServices.h"
+#include "setup/session/SetupState.h"
+
+namespace setup {
+
+class CommandTable;
+
+// What the loop does after a line: store the line's record back into the script or leave
+// the script's text as it was, and go on or stop the run.
+enum class Flow { Next, NextUnstored, Stop, StopUnstored };
+
+struct RunFrame {
+  RunFrame(SetupState& runState, const SessionServices& runServices,
+           const CommandTable& runCommands, std::wstring runWorkingCopy)
+      : state(runState),
+        services(runServices),
+        commands(runCommands),
+        workingCopy(std::move(runWorkingCopy)) {}
+
+  SetupState& state;
+  const SessionServices& services;
+  const CommandTable& commands;
+  const std::wstring workingCopy;  // where the processed script is written
+  int status = kRunSuccess;        // the run's RunStatus so far
+  int pendingEndIf = 0;            // end-if lines still to consume while skipping a block
+  int elevatedSectionStart = -1;   // index of the line that opened the last section
+  int lineCount = 0;
+  bool saveRequested = false;      // the current line asks for the working copy to be written
+  // Indices of the conditional lines before the current one whose block is still open (no
+  // "success" result), ascending: the innermost open block is the last.
+  std::vector<int> openBlocks;
+};
+
+}  // namespace setup

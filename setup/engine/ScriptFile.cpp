@@ -1,0 +1,142 @@
+#include "setup/engine/ScriptFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "ComUtil/IssueError.h"
+#include "logging/Log.h"
+#include "platform/CurrentProcess.h"
+#include "platform/Files.h"
+#include "platform/Machine.h"
+#include "platform/ScopedFile.h"
+#include "text/Utf.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "ScriptFile";
+constexpr wchar_t kByteOrderMark = 0xFEFF;
+constexpr platform::Win32Error kWriteFault = 29;  // ERROR_WRITE_FAULT
+constexpr platform::Win32Error kHandleEof = 38;   // ERROR_HANDLE_EOF
+// Reads and writes go in pieces no larger than this, as the file API counts in 32 bits.
+constexpr std::uint32_t kMaxTransfer = 1u << 30;
+// A script larger than this cannot be held as text where addresses are 32 bits wide.
+constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max() / 4;
+
+bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
+
+// Reads `size` bytes from the start of `file`. False when the read fails (last error set by
+// the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
+bool ReadWhole(platform::Handle file, std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    auto want = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done, kMaxTransfer));
+    std::uint32_t got = 0;
+    if (!platform::files().Read(file, bytes.data() + done, want, &got)) return false;
+    if (got == 0) {
+      platform::process().SetLastError(kHandleEof);
+      return false;
+    }
+    done += got;
+  }
+  return true;
+}
+
+// Writes all of `bytes` to `file`. False with the last error of the failing call, or
+// ERROR_WRITE_FAULT when a write succeeds without writing anything.
+bool WriteWhole(platform::Handle file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    auto want = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done, kMaxTransfer));
+    std::uint32_t written = 0;
+    if (!platform::files().Write(file, bytes.data() + done, want, &written)) return false;
+    if (written == 0) {
+      platform::process().SetLastError(kWriteFault);
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// The bytes of the command file: byte-order mark, then every line and CR LF.
+std::string CommandFileBytes(const Script& script) {
+  std::wstring text(1, kByteOrderMark);
+  for (const std::wstring& line : script.lines) text.append(line).append(L"\r\n");
+  return text::WideToUtf16Le(text);
+}
+
+// Creates `path` afresh and writes `bytes` into it, flushed to disk. False with the last
+// error of the failing call.
+bool WriteFlushedFile(const std::wstring& path, const std::string& bytes) {
+  platform::ScopedFile file(platform::files().Create(path, platform::file::GenericWrite,
+                                           platform::file::ShareNone,
+                                           platform::file::CreateAlways,
+                                           platform::file::AttributeNormal));
+  return file.valid() && WriteWhole(file.get(), bytes) && platform::files().Flush(file.get());
+}
+
+// Deletes `path` without disturbing the last error the caller is about to report.
+void DeleteKeepingLastError(const std::wstring& path) {
+  platform::Win32Error error = platform::process().LastError();
+  platform::files().Delete(path);
+  platform::process().SetLastError(error);
+}
+
+}  // namespace
+
+std::wstring ScriptPrefix(const std::wstring& rootUri) {
+  return rootUri.empty() ? std::wstring() : std::wstring(L"self\r\n");
+}
+
+std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
+  platform::ScopedFile file(platform::files().Create(path, platform::file::GenericRead,
+                                           platform::file::ShareNone,
+                                           platform::file::OpenExisting,
+                                           platform::file::AttributeNormal));
+  if (!file.valid()) {
+    TAMBER_LOG(Error, L"Run", L"File not found, aborting.");
+    return std::nullopt;
+  }
+  std::uint64_t size = 0;
+  ComUtil::ThrowLastErrorIfFalse(platform::files().Size(file.get(), &size), kLogSource, __LINE__);
+  TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
+  if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
+  ComUtil::ThrowLastErrorIfFalse(size <= kMaxScriptBytes, kLogSource, __LINE__);
+
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  ComUtil::ThrowLastErrorIfFalse(ReadWhole(file.get(), bytes), kLogSource, __LINE__);
+  std::wstring units = text::Utf16LeToWide(bytes);
+  std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
+  std::wstring text = prefix;
+  text.append(units, start, std::wstring::npos);
+  return text;
+}
+
+std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
+  std::vector<std::wstring> lines;
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < text.size() && IsLineBreak(text[pos])) ++pos;
+    if (pos == text.size()) return lines;
+    std::size_t end = pos;
+    while (end < text.size() && !IsLineBreak(text[end])) ++end;
+    lines.emplace_back(text.substr(pos, end - pos));
+    pos = end;
+  }
+}
+
+void SaveCommands(const Script& script, const std::wstring& path) {
+  TAMBER_LOG(Info, L"SaveCommands", L"Writing command file back to '%s'.", path);
+  const std::wstring temporary = path + L".tmp";
+  bool saved = WriteFlushedFile(temporary, CommandFileBytes(script)) &&
+               platform::files().Move(temporary, path,
+                                      platform::file::MoveReplaceExisting |
+                                          platform::file::MoveWriteThrough);
+  if (!saved) DeleteKeepingLastError(temporary);
+  ComUtil::ThrowLastErrorIfFalse(saved, kLogSource, __LINE__);
+}
+
+}  // namespace setup

@@ -1,0 +1,36 @@
+// The script file on disk: UTF-16LE code units, an optional byte-order mark on reading and
+// always one on writing, lines ended by CR and LF in any mix on reading and by CR LF on
+// writing.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "setup/engine/Script.h"
+
+namespace setup {
+
+// What goes in front of a script that came from a web address: it makes the first line a
+// `self` command. Empty when `rootUri` is empty.
+std::wstring ScriptPrefix(const std::wstring& rootUri);
+
+// The text of the script at `path` with `prefix` in front: the file's bytes as UTF-16LE code
+// units, a trailing odd byte ignored, one leading U+FEFF skipped. Empty when the file does
+// not exist or cannot be opened (logged as an Error). A read that returns less than the
+// file's size, or a file too large to hold in memory, raises ComUtil::_com_error after
+// logging it.
+std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix);
+
+// The lines of a script text: cut at every CR and LF; runs of line breaks end one line, so
+// no line is empty. Nothing is trimmed.
+std::vector<std::wstring> SplitScriptLines(std::wstring_view text);
+
+// Writes `script`'s lines to `path`: U+FEFF, then each line followed by CR LF. The file is
+// written whole under a temporary name in the same folder, flushed, and only then moved over
+// `path`, so `path` holds either its old content or the new one, never a part. A failure
+// removes the temporary file and raises ComUtil::_com_error after logging it.
+void SaveCommands(const Script& script, const std::wstring& path);
+
+}  // namespace setup

@@ -1,0 +1,132 @@
+#include "setup/session/Elevation.h"
+
+#include <cstdint>
+
+#include "ComUtil/IssueError.h"
+#include "logging/Log.h"
+#include "platform/CurrentProcess.h"
+#include "platform/Machine.h"
+#include "platform/Processes.h"
+#include "platform/UserInterface.h"
+#include "setup/session/Messages.h"
+#include "setup/engine/RunStatus.h"
+#include "setup/session/ScopedProcess.h"
+#include "setup/engine/ScriptFile.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "Elevation";
+constexpr std::uint32_t kMaxPath = 260;
+
+const std::wstring kResult = L"result";
+const std::wstring kSuccess = L"success";
+const std::wstring kFailure = L"failure";
+
+std::wstring ExecutablePath() {
+  std::wstring path;
+  platform::process().ModuleFileName(0, kMaxPath, &path);
+  return path;
+}
+
+// The instance could not be started: the section's own message box, when it has one.
+int RefuseSection(const SetupState& state, CommandParameters& line) {
+  TAMBER_LOG(Error, L"SpawnElevatedInstance", L"ShellExecuteEx failed to return a process handle.");
+  if (!state.elevationMessage.empty())
+    TamberMessageBox(state.elevationTitle, state.elevationMessage, line.GetParameter(L"icon"),
+                     platform::mb::UserIcon);
+  line.SetParameter(kResult, kFailure);
+  return kRunFail;
+}
+
+// Waits for the instance to end and returns its exit code. Failing to wait or to read the
+// code is fatal: the section's outcome would be unknown.
+std::uint32_t WaitForExitCode(const ScopedProcess& instance) {
+  platform::Processes& processes = platform::processes();
+  ComUtil::ThrowLastErrorIfFalse(processes.Wait(instance.Get(), platform::wait::Infinite) ==
+                                     platform::wait::Object0,
+                                 kLogSource, __LINE__);
+  std::uint32_t exitCode = 0;
+  ComUtil::ThrowLastErrorIfFalse(processes.ExitCode(instance.Get(), &exitCode), kLogSource,
+                                 __LINE__);
+  return exitCode;
+}
+
+// Logs the instance's exit code, takes over its restart request and sets the line's result.
+void TakeExitCode(SetupState& state, CommandParameters& line, std::uint32_t exitCode) {
+  const wchar_t* result = kFailure.c_str();
+  switch (exitCode) {
+    case kRunSuccess:
+      TAMBER_LOG(Info, L"SpawnElevatedInstance", L"Elevated process returned exit code 0 (success).");
+      result = kSuccess.c_str();
+      break;
+    case kRunRetry:
+      TAMBER_LOG(Info, L"SpawnElevatedInstance", L"Elevated process returned exit code 1 (retry).");
+      break;
+    case kRunFail:
+      TAMBER_LOG(Info, L"SpawnElevatedInstance",
+                 L"Elevated process returned exit code 2 (fail), aborting.");
+      break;
+    case kRunReboot:
+      TAMBER_LOG(Info, L"SpawnElevatedInstance",
+                 L"Elevated process returned exit code 3 (reboot), flagging for reboot required "
+                 L"when convenient.");
+      state.rebootMode = kRebootWhenConvenient;
+      result = kSuccess.c_str();
+      break;
+    case kRunRebootNow:
+      TAMBER_LOG(Info, L"SpawnElevatedInstance",
+                 L"Elevated process returned exit code 4 (rebootnow), flagging for reboot "
+                 L"required as soon as possible.");
+      state.rebootMode = kRebootAsSoonAsPossible;
+      result = kSuccess.c_str();
+      break;
+    default:
+      TAMBER_LOG(Info, L"SpawnElevatedInstance", L"Elevated process returned exit code 0x%X, aborting.",
+                 exitCode);
+      break;
+  }
+  line.SetParameter(kResult, result);
+}
+
+}  // namespace
+
+platform::Handle ExecuteElevated(const std::wstring& path, const std::wstring& parameters) {
+  TAMBER_LOG(Info, L"ExecuteElevated", L"Launching with ShellExecuteEx '%s', command line '%s'.",
+             path, parameters);
+  platform::StartedProcess started;
+  std::uintptr_t shellError = 0;
+  if (platform::processes().ShellExecuteVerb(L"runas", path, parameters, &started, &shellError))
+    return started.process;
+  const platform::Win32Error error = platform::process().LastError();
+  TAMBER_LOG(Debug, L"ExecuteElevated",
+             L"ShellExecuteEx returned FALSE, error code is %d, GetLastError reports 0x%X: '%s'.",
+             static_cast<std::int32_t>(shellError), error, SystemErrorText(error));
+  if (shellError == platform::kShellErrorAccessDenied)
+    TAMBER_LOG(Warning, L"ExecuteElevated", L"Elevation was canceled by the user, aborting.");
+  return platform::kNoHandle;
+}
+
+std::wstring ElevatedInstanceParameters(const std::wstring& workingCopy, int spawnNumber) {
+  if (workingCopy.empty()) return L"/elevated";
+  return L"/elevated \"" + workingCopy + L"\" " + std::to_wstring(spawnNumber);
+}
+
+int SpawnElevatedInstance(SetupState& state, CommandParameters& line,
+                          const std::wstring& workingCopy) {
+  const std::wstring executable = ExecutablePath();
+  int spawnNumber = 0;
+  if (!workingCopy.empty()) {
+    // The instance reads the script from the working copy: it must see every line run so far.
+    SaveCommands(state.script, workingCopy);
+    spawnNumber = state.spawnCount++;
+  }
+  ScopedProcess instance(
+      ExecuteElevated(executable, ElevatedInstanceParameters(workingCopy, spawnNumber)));
+  if (!instance.Valid()) return RefuseSection(state, line);
+  const std::uint32_t exitCode = WaitForExitCode(instance);
+  TakeExitCode(state, line, exitCode);
+  return static_cast<int>(exitCode);
+}
+
+}  // namespace setup
