@@ -7,8 +7,6 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
-const std::wstring kResult = L"result";
-const std::wstring kSuccess = L"success";
 
 }  // namespace
 
@@ -18,9 +16,9 @@ Flow SkipBlockUnless(RunFrame& frame, bool conditionHolds) {
 }
 
 void SkipLineInBlock(RunFrame& frame, CommandParameters& line) {
-  line.SetParameter(kResult, kSuccess);
+  line.SetResult(LineResult::Success);
   const std::wstring command = line.CommandName();
-  if (command == L"end-if") {
+  if (frame.commands.Has(command, kClosesBlock)) {
     --frame.pendingEndIf;
     TAMBER_LOG(Info, L"Run", L"Pending end-if count decrementing to %d", frame.pendingEndIf);
   } else if (frame.commands.Has(command, kConditional)) {
@@ -40,14 +38,14 @@ void CloseInnermostBlock(RunFrame& frame) {
   CommandParameters opener;
   opener.Parse(text);
   TAMBER_LOG(Info, L"Run", L"Setting result for line number %d: '%s' to '%s'.", index,
-             opener.CommandName(), kSuccess);
-  opener.SetParameter(kResult, kSuccess);
+             opener.CommandName(), ResultWord(LineResult::Success));
+  opener.SetResult(LineResult::Success);
   text = opener.Serialize();
 }
 
 void TrackOpenBlock(RunFrame& frame, int index, const CommandParameters& line) {
   if (!frame.commands.Has(line.CommandName(), kConditional)) return;
-  if (line.GetParameter(kResult) == kSuccess) return;
+  if (line.ResultIs(LineResult::Success)) return;
   if (!frame.openBlocks.empty() && frame.openBlocks.back() >= index) return;
   frame.openBlocks.push_back(index);
 }

@@ -2,9 +2,18 @@
 // loop's next step. Dispatch table entries wrap their handler with one of these.
 #pragma once
 
+#include <functional>
+
+#include "setup/engine/CommandTable.h"
 #include "setup/engine/RunFrame.h"
 
 namespace setup {
+
+// A handler whose outcome is only its line's result and the session state.
+CommandHandler Plain(std::function<void(CommandParameters& line, SetupState& state)> run);
+
+// A handler whose outcome is only its line's result.
+CommandHandler LineOnly(void (*run)(CommandParameters& line));
 
 // "abort": when `stop`, the line is stored and the run stops with the reboot-derived status.
 Flow StopRunIf(RunFrame& frame, bool stop);

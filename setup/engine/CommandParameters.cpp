@@ -153,4 +153,21 @@ bool CommandParameters::RemoveParameter(const std::wstring& name) {
   return entries_.erase(name) != 0;
 }
 
+namespace {
+const std::wstring kResultName = L"result";
+}  // namespace
+
+const std::wstring& ResultWord(LineResult result) {
+  static const std::wstring kWords[] = {L"success", L"failure", L"repeat"};
+  return kWords[static_cast<int>(result)];
+}
+
+std::wstring CommandParameters::Result() const { return GetParameter(kResultName); }
+
+void CommandParameters::SetResult(LineResult result) { SetParameter(kResultName, ResultWord(result)); }
+
+bool CommandParameters::ResultIs(LineResult result) const {
+  return GetParameter(kResultName) == ResultWord(result);
+}
+
 }  // namespace setup

@@ -7,6 +7,13 @@
 
 namespace setup {
 
+// A line's outcome, kept in its "result" parameter: "success" and "failure" lines ran and are
+// skipped on later runs of the file; "repeat" lines run on every run.
+enum class LineResult { Success, Failure, Repeat };
+
+// The parameter's text for `result`: "success", "failure" or "repeat".
+const std::wstring& ResultWord(LineResult result);
+
 class CommandParameters {
  public:
   // Empties the record, then fills it from `line` (never fails).
@@ -22,6 +29,15 @@ class CommandParameters {
   // True when the name was present.
   bool RemoveParameter(const std::wstring& name);
   std::wstring CommandName() const { return GetParameter(std::wstring()); }
+
+  // The line's "result" as written, empty when it has none.
+  std::wstring Result() const;
+  // Sets the line's "result".
+  void SetResult(LineResult result);
+  // True when the line's "result" is `result`.
+  bool ResultIs(LineResult result) const;
+  // True when the line ran before and is skipped now ("success" or "failure").
+  bool AlreadyRan() const { return ResultIs(LineResult::Success) || ResultIs(LineResult::Failure); }
 
   const std::map<std::wstring, std::wstring>& entries() const { return entries_; }
 

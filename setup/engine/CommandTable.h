@@ -1,5 +1,6 @@
-// The one dispatch table: every script command by name, with its handler and the traits the
-// interpreter treats it by. Commands are matched by exact, case-sensitive name.
+// The dispatch table: every script command by name, with its handler and the traits the
+// interpreter treats it by. Commands are matched by exact, case-sensitive name. Each command
+// family under setup/commands/ exports its own rows; ProgramCommands() joins the families.
 #pragma once
 
 #include <functional>
@@ -13,21 +14,38 @@ namespace setup {
 
 enum CommandTrait : unsigned {
   kPlainCommand = 0,
-  kConditional = 1,     // opens a block that is skipped when the handler returns false
-  kSetsOwnResult = 2,   // the interpreter presets no "failure" result
-  kDelegated = 4,       // runs in the elevated instance while an elevated section is open
+  kConditional = 1 << 0,      // opens a block that is skipped when the handler returns false
+  kSetsOwnResult = 1 << 1,    // the interpreter presets no "failure" result
+  kDelegated = 1 << 2,        // runs in the elevated instance while an elevated section is open
+  kClosesBlock = 1 << 3,      // closes the innermost conditional block ("end-if")
+  kClosesSection = 1 << 4,    // closes an elevated section
+  kStopsForRestart = 1 << 5,  // may stop the run for a restart, resuming after it
+  kRestartNowEndsSection = 1 << 6,  // in an elevated instance, a restart now ends the
+                                    // section at the next kStopsForRestart line
+  kTakesOverDownload = 1 << 7,  // the close of its section also marks the nearest earlier
+                                // line of the command that fetched the same "uri"
+  kNamesSpecialFolder = 1 << 8,  // once it succeeded, its "special-folder-name" names its
+                                 // "file-path"
+  kRecordsRootUri = 1 << 9,  // keeps a web script's root address: leads every web script
 };
 
 // Runs one line of its command and tells the loop what comes next. Sets the line's result.
 using CommandHandler = std::function<Flow(RunFrame& frame, CommandParameters& line)>;
+
+// Before Vista, whether the command's line is skipped (then logged and marked "success"
+// by the test itself). Asked before the line is delegated or run.
+using BeforeVistaSkip = bool (*)(CommandParameters& line);
 
 struct CommandEntry {
   std::wstring name;
   CommandHandler handler;  // empty while the command's handler is not part of the program:
                            // the line is then treated as an unknown command
   unsigned traits = kPlainCommand;
+  BeforeVistaSkip skipBeforeVista = nullptr;
   bool Has(CommandTrait trait) const { return (traits & trait) != 0; }
 };
+
+using CommandRows = std::vector<CommandEntry>;
 
 class CommandTable {
  public:
@@ -37,6 +55,8 @@ class CommandTable {
   const CommandEntry* Find(const std::wstring& name) const;
   // True when `name` is a command with `trait`.
   bool Has(const std::wstring& name, CommandTrait trait) const;
+  // The name of the first command with `trait`, or the empty text.
+  std::wstring NameWith(CommandTrait trait) const;
   // Replaces the handler of `name`; false when there is no such command.
   bool SetHandler(const std::wstring& name, CommandHandler handler);
   const std::vector<CommandEntry>& entries() const { return entries_; }
@@ -45,7 +65,7 @@ class CommandTable {
   std::vector<CommandEntry> entries_;
 };
 
-// The program's commands, in dispatch order.
+// The program's commands: the rows of every command family (setup/commands/).
 const CommandTable& ProgramCommands();
 
 }  // namespace setup

@@ -16,33 +16,11 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
-const std::wstring kResult = L"result";
-const std::wstring kSuccess = L"success";
-const std::wstring kFailure = L"failure";
 
 // Puts `line` back into the script as line `index`.
 void StoreLine(RunFrame& frame, int index, const CommandParameters& line) {
   frame.state.script.lines[static_cast<std::size_t>(index)] = line.Serialize();
   TrackOpenBlock(frame, index, line);
-}
-
-// "start-windows-service" with if-os-vista=yes and the Windows Update commands do nothing
-// before Vista. True when the line was skipped so (and marked "success").
-bool SkippedBeforeVista(RunFrame& frame, CommandParameters& line, const std::wstring& command) {
-  if (frame.state.isVistaOrLater) return false;
-  if (command == L"start-windows-service") {
-    if (line.GetParameter(L"if-os-vista") != L"yes") return false;
-    TAMBER_LOG(Info, L"Run",
-               L"'%s' command specified the '%s' parameter set to '%s', OS is not Vista or "
-               L"higher, skipping command.",
-               command, L"if-os-vista", L"yes");
-  } else if (command == L"windows-update-pause" || command == L"windows-update-resume") {
-    TAMBER_LOG(Info, L"Run", L"'%s' command specified, OS is not Vista, skipping command.", command);
-  } else {
-    return false;
-  }
-  line.SetParameter(kResult, kSuccess);
-  return true;
 }
 
 // A line whose command has no handler: comments succeed, an empty command keeps its preset
@@ -52,14 +30,16 @@ Flow RunUnhandled(CommandParameters& line, const std::wstring& text) {
   if (command.empty()) return Flow::Next;
   if (command[0] != L'#')
     TAMBER_LOG(Warning, L"Run", L"Unhandled command: '%s'.", text);
-  line.SetParameter(kResult, kSuccess);
+  line.SetResult(LineResult::Success);
   return Flow::Next;
 }
 
 Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
-  const std::wstring command = line.CommandName();
-  if (SkippedBeforeVista(frame, line, command)) return Flow::Next;
-  const CommandEntry* entry = frame.commands.Find(command);
+  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+  // Some commands do nothing before Vista; they are skipped even inside a section.
+  if (entry != nullptr && entry->skipBeforeVista != nullptr && !frame.state.isVistaOrLater &&
+      entry->skipBeforeVista(line))
+    return Flow::Next;
   if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
     return DelegateToElevatedInstance(frame, line);
   if (entry == nullptr || !entry->handler) return RunUnhandled(line, text);
@@ -68,20 +48,15 @@ Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text
 
 // Everything between parsing a line and storing it back.
 Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
-  const std::wstring result = line.GetParameter(kResult);
-  if (result == kSuccess || result == kFailure) {
-    TAMBER_LOG(Info, L"Run", L"Line already processed with result '%s', skipping.", result);
+  if (line.AlreadyRan()) {
+    TAMBER_LOG(Info, L"Run", L"Line already processed with result '%s', skipping.",
+               line.Result());
     return Flow::Next;
   }
   const std::wstring command = line.CommandName();
-  if (!frame.commands.Has(command, kSetsOwnResult)) line.SetParameter(kResult, kFailure);
+  if (!frame.commands.Has(command, kSetsOwnResult)) line.SetResult(LineResult::Failure);
   if (frame.pendingEndIf > 0) {
     SkipLineInBlock(frame, line);
-    return Flow::Next;
-  }
-  if (command == L"end-if") {
-    CloseInnermostBlock(frame);
-    line.SetParameter(kResult, kSuccess);
     return Flow::Next;
   }
   return Dispatch(frame, line, text);
@@ -98,7 +73,7 @@ bool RunLine(RunFrame& frame) {
   const Flow flow = ProcessLine(frame, line, text);
   if (flow == Flow::Next || flow == Flow::Stop) StoreLine(frame, index, line);
   if (frame.saveRequested) {
-    line.SetParameter(kResult, kSuccess);
+    line.SetResult(LineResult::Success);
     StoreLine(frame, index, line);
     SaveCommands(frame.state.script, frame.workingCopy);
   }
@@ -158,7 +133,7 @@ int EndRun(RunFrame& frame) {
   if (state.rebootMode != kRebootNone && !processState().rebootCommandExecuted &&
       !state.isElevatedInstance)
     TAMBER_LOG(Warning, L"Run", L"The reboot flag is set yet the '%s' command was never executed.",
-               L"reboot");
+               frame.commands.NameWith(kStopsForRestart));
   return frame.status;
 }
 

@@ -9,6 +9,7 @@
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
+#include "setup/engine/CommandTable.h"
 #include "platform/Machine.h"
 #include "platform/ScopedFile.h"
 #include "text/Utf.h"
@@ -88,7 +89,7 @@ void DeleteKeepingLastError(const std::wstring& path) {
 }  // namespace
 
 std::wstring ScriptPrefix(const std::wstring& rootUri) {
-  return rootUri.empty() ? std::wstring() : std::wstring(L"self\r\n");
+  return rootUri.empty() ? std::wstring() : ProgramCommands().NameWith(kRecordsRootUri) + L"\r\n";
 }
 
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {

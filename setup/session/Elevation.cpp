@@ -19,9 +19,6 @@ namespace {
 constexpr char kLogSource[] = "Elevation";
 constexpr std::uint32_t kMaxPath = 260;
 
-const std::wstring kResult = L"result";
-const std::wstring kSuccess = L"success";
-const std::wstring kFailure = L"failure";
 
 std::wstring ExecutablePath() {
   std::wstring path;
@@ -35,7 +32,7 @@ int RefuseSection(const SetupState& state, CommandParameters& line) {
   if (!state.elevationMessage.empty())
     TamberMessageBox(state.elevationTitle, state.elevationMessage, line.GetParameter(L"icon"),
                      platform::mb::UserIcon);
-  line.SetParameter(kResult, kFailure);
+  line.SetResult(LineResult::Failure);
   return kRunFail;
 }
 
@@ -54,11 +51,11 @@ std::uint32_t WaitForExitCode(const ScopedProcess& instance) {
 
 // Logs the instance's exit code, takes over its restart request and sets the line's result.
 void TakeExitCode(SetupState& state, CommandParameters& line, std::uint32_t exitCode) {
-  const wchar_t* result = kFailure.c_str();
+  LineResult result = LineResult::Failure;
   switch (exitCode) {
     case kRunSuccess:
       TAMBER_LOG(Info, L"SpawnElevatedInstance", L"Elevated process returned exit code 0 (success).");
-      result = kSuccess.c_str();
+      result = LineResult::Success;
       break;
     case kRunRetry:
       TAMBER_LOG(Info, L"SpawnElevatedInstance", L"Elevated process returned exit code 1 (retry).");
@@ -72,21 +69,21 @@ void TakeExitCode(SetupState& state, CommandParameters& line, std::uint32_t exit
                  L"Elevated process returned exit code 3 (reboot), flagging for reboot required "
                  L"when convenient.");
       state.rebootMode = kRebootWhenConvenient;
-      result = kSuccess.c_str();
+      result = LineResult::Success;
       break;
     case kRunRebootNow:
       TAMBER_LOG(Info, L"SpawnElevatedInstance",
                  L"Elevated process returned exit code 4 (rebootnow), flagging for reboot "
                  L"required as soon as possible.");
       state.rebootMode = kRebootAsSoonAsPossible;
-      result = kSuccess.c_str();
+      result = LineResult::Success;
       break;
     default:
       TAMBER_LOG(Info, L"SpawnElevatedInstance", L"Elevated process returned exit code 0x%X, aborting.",
                  exitCode);
       break;
   }
-  line.SetParameter(kResult, result);
+  line.SetResult(result);
 }
 
 }  // namespace

@@ -114,4 +114,12 @@ std::wstring SystemErrorText(platform::Win32Error code) {
   return text;
 }
 
+std::wstring LineTitle(const CommandParameters& line) {
+  return LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title"));
+}
+
+std::wstring LineMessage(const CommandParameters& line) {
+  return LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message"));
+}
+
 }  // namespace setup

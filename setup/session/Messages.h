@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "setup/engine/CommandParameters.h"
+
 #include "platform/Types.h"
 
 namespace setup {
@@ -36,6 +38,12 @@ std::wstring LocalizedStringFromResources(std::uint32_t id);
 // possibly empty) and its plain English wording `scriptText`. The table entry wins, except
 // that for English users the script's wording overrides a different English entry.
 std::wstring LookupMessage(const std::wstring& messageId, const std::wstring& scriptText);
+
+// A line's title ("message-id-title", "title") and message ("message-id-message",
+// "message") through LookupMessage. Each lookup logs: callers look them up in separate
+// statements, in the order their log lines are to come.
+std::wstring LineTitle(const CommandParameters& line);
+std::wstring LineMessage(const CommandParameters& line);
 
 // Shows a modal box with `title` and `message` and returns the button pressed (0 when the
 // box could not be shown). `iconKind` is a line's "icon" value: "none", "info", "warning",

@@ -1,5 +1,6 @@
 #include "setup/commands/execute/Execute.h"
 
+#include "setup/engine/CommandOutcomes.h"
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
@@ -100,11 +101,11 @@ void HandleMissingProgram(const CommandParameters& line, SetupState& state,
     return;
   }
   TAMBER_LOG(Error, kCategory, L"'%s' does not exist, flagging for abort.", program);
-  const std::wstring message =
-      LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message"));
-  if (!message.empty())
-    TamberMessageBox(LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title")),
-                     message, line.GetParameter(L"icon"), platform::mb::UserIcon);
+  const std::wstring message = LineMessage(line);
+  if (!message.empty()) {
+    const std::wstring title = LineTitle(line);
+    TamberMessageBox(title, message, line.GetParameter(L"icon"), platform::mb::UserIcon);
+  }
   state.abortRequested = true;
 }
 
@@ -176,8 +177,21 @@ bool RunCommandExecute(CommandParameters& line, SetupState& state) {
   if (started && IsYes(line, L"set-z-order-top")) MoveProcessWindowToTop(run.processId);
   if (started && WantsWait(line)) WaitAndTakeExitCode(line, state, run.process);
   if (!run.skipped)
-    line.SetParameter(L"result", state.abortRequested || !run.proceed ? L"failure" : L"success");
+    line.SetResult(state.abortRequested || !run.proceed ? LineResult::Failure : LineResult::Success);
   return run.proceed;
+}
+
+namespace {
+
+// A program that could not be started fails the run, leaving its line as it was.
+Flow RunExecute(RunFrame& frame, CommandParameters& line) {
+  return FailRunUnlessLeavingLine(frame, RunCommandExecute(line, frame.state));
+}
+
+}  // namespace
+
+CommandRows ExecuteCommandRows() {
+  return {{L"execute", RunExecute, kDelegated | kRestartNowEndsSection}};
 }
 
 }  // namespace setup

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "setup/engine/CommandParameters.h"
+#include "setup/engine/CommandTable.h"
 #include "setup/session/SetupState.h"
 
 namespace setup {
@@ -16,5 +17,8 @@ namespace setup {
 // skipped ("if-exists" "yes") or flags the run for abort, and returns true. Sets the line's
 // result unless the line was skipped. A failing wait for the program is a fatal error.
 bool RunCommandExecute(CommandParameters& line, SetupState& state);
+
+// The family's row of the dispatch table: "execute".
+CommandRows ExecuteCommandRows();
 
 }  // namespace setup

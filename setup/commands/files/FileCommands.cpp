@@ -1,5 +1,7 @@
 #include "setup/commands/files/FileCommands.h"
 
+#include "setup/engine/CommandOutcomes.h"
+#include "setup/commands/files/SelfCommand.h"
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
@@ -45,12 +47,13 @@ bool CopyIntoFolder(const std::wstring& source, const std::wstring& target) {
   return false;
 }
 
-// The special-folder entry of an earlier line, when it is a "download" that succeeded
-// with a name and a file path.
+// The special-folder entry of an earlier line, when its command names special folders
+// (a download), it succeeded, and it has a name and a file path.
 bool DownloadedFolder(const std::wstring& text, std::wstring* key, std::wstring* path) {
   CommandParameters line;
   line.Parse(text);
-  if (line.CommandName() != L"download" || line.GetParameter(L"result") != L"success")
+  if (!ProgramCommands().Has(line.CommandName(), kNamesSpecialFolder) ||
+      !line.ResultIs(LineResult::Success))
     return false;
   *key = L"%" + line.GetParameter(L"special-folder-name") + L"%";
   *path = line.GetParameter(L"file-path");
@@ -69,7 +72,7 @@ void RunCommandCopyFile(CommandParameters& line, const SetupState& state) {
     return;
   }
   if (!target.empty() && target.back() == L'\\') target.pop_back();
-  if (CopyIntoFolder(source, target)) line.SetParameter(L"result", L"success");
+  if (CopyIntoFolder(source, target)) line.SetResult(LineResult::Success);
 }
 
 void RunCommandSetSpecialFolderPaths(SetupState& state) {
@@ -83,6 +86,24 @@ void RunCommandSetSpecialFolderPaths(SetupState& state) {
                L"Adding special folder map entry, name '%s', value '%s'.", key, path);
     state.specialFolders[key] = path;
   }
+}
+
+namespace {
+
+// "set-special-folder-paths" reads the script, not its own line, whose preset result stays.
+Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
+  RunCommandSetSpecialFolderPaths(frame.state);
+  return Flow::Next;
+}
+
+}  // namespace
+
+CommandRows FileCommandRows() {
+  return {
+      {L"copy-file", Plain(RunCommandCopyFile), kPlainCommand},
+      {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand},
+      {L"self", Plain(RunCommandSelf), kRecordsRootUri},
+  };
 }
 
 }  // namespace setup

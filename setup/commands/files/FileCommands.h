@@ -2,6 +2,7 @@
 #pragma once
 
 #include "setup/engine/CommandParameters.h"
+#include "setup/engine/CommandTable.h"
 #include "setup/session/SetupState.h"
 
 namespace setup {
@@ -16,5 +17,8 @@ void RunCommandCopyFile(CommandParameters& line, const SetupState& state);
 // "set-special-folder-paths": maps "%name%" to the "file-path" of every earlier "download"
 // line that succeeded and has a "special-folder-name". The earliest line with a name wins.
 void RunCommandSetSpecialFolderPaths(SetupState& state);
+
+// The family's rows of the dispatch table: "copy-file", "set-special-folder-paths", "self".
+CommandRows FileCommandRows();
 
 }  // namespace setup

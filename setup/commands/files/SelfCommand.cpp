@@ -19,7 +19,7 @@ void RunCommandSelf(CommandParameters& line, SetupState& state) {
                L"uri", uri);
     state.rootUri = uri;
   }
-  line.SetParameter(L"result", L"repeat");
+  line.SetResult(LineResult::Repeat);
 }
 
 }  // namespace setup

@@ -1,5 +1,6 @@
 #include "setup/commands/prompts/PromptCommands.h"
 
+#include "setup/engine/CommandOutcomes.h"
 #include "logging/Log.h"
 #include "platform/UserInterface.h"
 #include "setup/session/Messages.h"
@@ -9,15 +10,6 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "PromptCommands";
-
-// The line's message and title, each from the message table or the script's own wording.
-// The message is looked up first, as the log shows.
-std::wstring LineMessage(const CommandParameters& line) {
-  return LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message"));
-}
-std::wstring LineTitle(const CommandParameters& line) {
-  return LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title"));
-}
 
 // Asks the line's Yes/No question and returns the abort request of the answer given. A box
 // that could not be shown (0) counts as an answer other than Yes.
@@ -31,8 +23,10 @@ bool AskWhetherToAbort(const CommandParameters& line, bool abortOnYes, bool abor
 }
 
 void ShowNotice(const CommandParameters& line) {
+  // The message is looked up first, as the log shows.
   const std::wstring message = LineMessage(line);
-  TamberMessageBox(LineTitle(line), message, line.GetParameter(L"icon"), platform::mb::UserIcon);
+  const std::wstring title = LineTitle(line);
+  TamberMessageBox(title, message, line.GetParameter(L"icon"), platform::mb::UserIcon);
 }
 
 bool DecideAbort(const CommandParameters& line, const SetupState& state) {
@@ -53,7 +47,7 @@ void RunCommandAlert(CommandParameters& line, SetupState& state) {
     else
       ShowNotice(line);
   }
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
 }
 
 bool RunCommandAbort(CommandParameters& line, SetupState& state) {
@@ -69,8 +63,24 @@ bool RunCommandAbort(CommandParameters& line, SetupState& state) {
     TAMBER_LOG(Info, L"RunCommandAbort",
                L"Not Aborting (use the force=yes parameter to force an abort).");
   }
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
   return abort;
+}
+
+namespace {
+
+// "abort": a decided abort stores the line and stops the run.
+Flow RunAbort(RunFrame& frame, CommandParameters& line) {
+  return StopRunIf(frame, RunCommandAbort(line, frame.state));
+}
+
+}  // namespace
+
+CommandRows PromptCommandRows() {
+  return {
+      {L"abort", RunAbort, kPlainCommand},
+      {L"alert", Plain(RunCommandAlert), kPlainCommand},
+  };
 }
 
 }  // namespace setup

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "setup/engine/CommandParameters.h"
+#include "setup/engine/CommandTable.h"
 #include "setup/session/SetupState.h"
 
 namespace setup {
@@ -22,5 +23,8 @@ void RunCommandAlert(CommandParameters& line, SetupState& state);
 // and "icon", and removes this program's RunOnce value so that a pending restart does not
 // resume the setup. Does not change state.abortRequested. The line's result is "success".
 bool RunCommandAbort(CommandParameters& line, SetupState& state);
+
+// The family's rows of the dispatch table: "alert", "abort".
+CommandRows PromptCommandRows();
 
 }  // namespace setup

@@ -1,6 +1,8 @@
 // The six registry commands of a script.
 #include "setup/commands/registry/RegistryCommands.h"
 
+#include "setup/engine/Blocks.h"
+#include "setup/engine/CommandOutcomes.h"
 #include "logging/Log.h"
 #include "platform/RegistryKey.h"
 #include "setup/session/CommandLineBuilder.h"
@@ -39,7 +41,7 @@ std::optional<std::wstring> StringData(const CommandParameters& line, const Setu
 bool RunCommandIfRegistryCheck(CommandParameters& line) {
   if (CheckRegistry(line)) return true;
   TAMBER_LOG(Info, L"RunCommandIfRegistryCheck", L"Skipping if block.");
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
   return false;
 }
 
@@ -51,7 +53,7 @@ void RunCommandReadRegistryInstallDirectory(CommandParameters& line, SetupState&
                           line.GetParameter(L"registry-value-name"), &folder))
     return;
   state.installDirectory = folder;
-  line.SetParameter(L"result", L"repeat");
+  line.SetResult(LineResult::Repeat);
 }
 
 void RunCommandWriteRegistryString(CommandParameters& line, const SetupState& state) {
@@ -64,7 +66,7 @@ void RunCommandWriteRegistryString(CommandParameters& line, const SetupState& st
   const platform::ScopedRegKey key = CreateUserKeyForWriting(path);
   if (!name.empty() || !data->empty())
     ThrowIfRegistryFailed(platform::SetStringValue(key.get(), name, *data));
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
 }
 
 void RunCommandWriteRegistryDWORD(CommandParameters& line) {
@@ -75,7 +77,7 @@ void RunCommandWriteRegistryDWORD(CommandParameters& line) {
              L"Setting registry key HKCU'%s' string named '%s' to '%d'.", path, name, number);
   const platform::ScopedRegKey key = CreateUserKeyForWriting(path);
   ThrowIfRegistryFailed(platform::SetDwordValue(key.get(), name, static_cast<std::uint32_t>(number)));
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
 }
 
 void RunCommandWriteRegistryRunOnce(CommandParameters& line, const SetupState& state,
@@ -90,7 +92,7 @@ void RunCommandWriteRegistryRunOnce(CommandParameters& line, const SetupState& s
                                   : std::wstring(kSelfRunOnceValueName);
     WriteRunOnceRegistryValue(parts.commandLine, name, workingCopy);
   }
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
 }
 
 void RunCommandDeleteRegistryRunOnce(CommandParameters& line) {
@@ -103,7 +105,33 @@ void RunCommandDeleteRegistryRunOnce(CommandParameters& line) {
     return;
   }
   DeleteRegistryRunOnce(name);
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
+}
+
+namespace {
+
+Flow RunIfRegistryCheck(RunFrame& frame, CommandParameters& line) {
+  return SkipBlockUnless(frame, RunCommandIfRegistryCheck(line));
+}
+
+// "write-registry-run-once" registers this program with the run's working copy.
+Flow RunWriteRegistryRunOnce(RunFrame& frame, CommandParameters& line) {
+  RunCommandWriteRegistryRunOnce(line, frame.state, frame.workingCopy);
+  return Flow::Next;
+}
+
+}  // namespace
+
+CommandRows RegistryCommandRows() {
+  return {
+      {L"delete-registry-run-once", LineOnly(RunCommandDeleteRegistryRunOnce), kPlainCommand},
+      {L"if-registry-check", RunIfRegistryCheck, kConditional | kSetsOwnResult},
+      {L"read-registry-install-directory", Plain(RunCommandReadRegistryInstallDirectory),
+       kPlainCommand},
+      {L"write-registry-string", Plain(RunCommandWriteRegistryString), kPlainCommand},
+      {L"write-registry-dword", LineOnly(RunCommandWriteRegistryDWORD), kPlainCommand},
+      {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand},
+  };
 }
 
 }  // namespace setup

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "setup/engine/CommandParameters.h"
+#include "setup/engine/CommandTable.h"
 #include "setup/session/SetupState.h"
 
 namespace setup {
@@ -65,5 +66,8 @@ void RunCommandWriteRegistryRunOnce(CommandParameters& line, const SetupState& s
 // "delete-registry-run-once": removes "Tamber4Setup" ("self" "yes") or
 // "registry-value-name"; with neither, logs the error and leaves the result as preset.
 void RunCommandDeleteRegistryRunOnce(CommandParameters& line);
+
+// The family's rows of the dispatch table.
+CommandRows RegistryCommandRows();
 
 }  // namespace setup

@@ -1,5 +1,6 @@
 #include "setup/commands/restart/RebootCommand.h"
 
+#include "setup/engine/CommandOutcomes.h"
 #include "logging/Log.h"
 #include "setup/session/Messages.h"
 #include "setup/commands/registry/RegistryCommands.h"
@@ -13,9 +14,10 @@ const wchar_t kCategory[] = L"RunCommandReboot";
 
 // Asks whether to restart now, in the line's own texts when it has them. True for Yes.
 bool UserWantsRestartNow(const CommandParameters& line) {
-  const bool now = AskToRestartNow(
-      LookupMessage(line.GetParameter(L"message-id-title"), line.GetParameter(L"title")),
-      LookupMessage(line.GetParameter(L"message-id-message"), line.GetParameter(L"message")));
+  // Title first, then message: each lookup logs, so they are not arguments of one call.
+  const std::wstring title = LineTitle(line);
+  const std::wstring message = LineMessage(line);
+  const bool now = AskToRestartNow(title, message);
   TAMBER_LOG(Info, kCategory, L"User elected to restart %s.",
              now ? L"now" : L"later, downgrading reboot-required status to 'later'");
   return now;
@@ -46,8 +48,22 @@ bool RunCommandReboot(CommandParameters& line, SetupState& state, const std::wst
   } else {
     TAMBER_LOG(Info, kCategory, L"Reboot not required or forced.");
   }
-  line.SetParameter(L"result", L"success");
+  line.SetResult(LineResult::Success);
   return stop;
 }
+
+namespace {
+
+// A stop for a restart ends the run; the elevated section just before may have asked for a
+// restart now, which forces it.
+Flow RunReboot(RunFrame& frame, CommandParameters& line) {
+  const bool restartForced = frame.status == kRunRebootNow;
+  return StopForRestart(frame,
+                        RunCommandReboot(line, frame.state, frame.workingCopy, restartForced));
+}
+
+}  // namespace
+
+CommandRows RestartCommandRows() { return {{L"reboot", RunReboot, kStopsForRestart}}; }
 
 }  // namespace setup

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "setup/engine/CommandParameters.h"
+#include "setup/engine/CommandTable.h"
 #include "setup/session/SetupState.h"
 
 namespace setup {
@@ -18,5 +19,8 @@ namespace setup {
 // result is "success".
 bool RunCommandReboot(CommandParameters& line, SetupState& state, const std::wstring& workingCopy,
                       bool restartForced);
+
+// The family's row of the dispatch table: "reboot".
+CommandRows RestartCommandRows();
 
 }  // namespace setup

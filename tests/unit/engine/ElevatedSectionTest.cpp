@@ -112,7 +112,7 @@ TEST_F(ElevatedSection, ClosingMarksAnEarlierDownloadOfTheSameFile) {
                         L"download|background=yes|uri=http://h/files/b.msi",
                         L"requires-elevation", L"download|uri=files/a.msi", L"end-elevation",
                         L"execute|program=x.exe"};
-  setup::CloseElevatedCommands(state, 2, 6, L"end-elevation");
+  setup::CloseElevatedCommands(state, 2, 6, setup::kClosesSection);
   EXPECT_EQ(state.script.currentLine, 3);
   std::vector<std::wstring> results;
   for (const std::wstring& text : state.script.lines) {

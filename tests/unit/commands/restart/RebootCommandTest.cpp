@@ -72,6 +72,22 @@ TEST_F(RebootCommand, StopsOrGoesOnByForceAndThePendingRequest) {
   EXPECT_TRUE(Run(L"reboot", setup::kRebootNone, true));
 }
 
+TEST_F(RebootCommand, TheQuestionLooksUpItsTitleBeforeItsMessage) {
+  sim().QueueAnswer(mb::IdYes);
+  EXPECT_TRUE(Run(L"reboot|force=if-reboot-now|message=Restart now?|title=Tamber",
+                  setup::kRebootAsSoonAsPossible));
+  const std::vector<std::string> log = Messages();
+  const auto title = std::find(log.begin(), log.end(),
+                               "Info\tLookupMessage\tMessage ID not specified, using script's "
+                               "string value of 'Tamber'.");
+  const auto message = std::find(log.begin(), log.end(),
+                                 "Info\tLookupMessage\tMessage ID not specified, using script's "
+                                 "string value of 'Restart now?'.");
+  ASSERT_NE(title, log.end());
+  ASSERT_NE(message, log.end());
+  EXPECT_LT(title, message);
+}
+
 TEST_F(RebootCommand, AStopBeforeTheLastLineRegistersTheResume) {
   EXPECT_TRUE(Run(L"reboot|force=yes", setup::kRebootNone));
   EXPECT_EQ(RunOnceValue(), L"\"" + kExe + L"\" \"" + kWorkingCopy + L"\"");

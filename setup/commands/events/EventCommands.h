@@ -1,0 +1,12 @@
+// Signalling a waiting program through a cross-process event: "set-event".
+#pragma once
+
+#include "setup/engine/CommandTable.h"
+
+namespace setup {
+
+// The family's rows of the dispatch table. A row without a handler is recognised but not
+// carried out yet: its line logs "Unhandled command" and is marked "success".
+CommandRows EventCommandRows();
+
+}  // namespace setup

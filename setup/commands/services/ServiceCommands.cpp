@@ -1,0 +1,40 @@
+#include "setup/commands/services/ServiceCommands.h"
+
+#include "logging/Log.h"
+
+namespace setup {
+namespace {
+
+constexpr char kLogSource[] = "Tamber4Setup";
+
+// A service start asked for only on Vista or later ("if-os-vista" "yes") is skipped before.
+bool SkipServiceStartBeforeVista(CommandParameters& line) {
+  if (line.GetParameter(L"if-os-vista") != L"yes") return false;
+  TAMBER_LOG(Info, L"Run",
+             L"'%s' command specified the '%s' parameter set to '%s', OS is not Vista or "
+             L"higher, skipping command.",
+             line.CommandName(), L"if-os-vista", L"yes");
+  line.SetResult(LineResult::Success);
+  return true;
+}
+
+// Windows Update is paused and resumed only on Vista or later.
+bool SkipWindowsUpdateBeforeVista(CommandParameters& line) {
+  TAMBER_LOG(Info, L"Run", L"'%s' command specified, OS is not Vista, skipping command.",
+             line.CommandName());
+  line.SetResult(LineResult::Success);
+  return true;
+}
+
+}  // namespace
+
+CommandRows ServiceCommandRows() {
+  const CommandHandler later;  // the handler joins the program in a later step
+  return {
+      {L"start-windows-service", later, kDelegated, SkipServiceStartBeforeVista},
+      {L"windows-update-pause", later, kDelegated, SkipWindowsUpdateBeforeVista},
+      {L"windows-update-resume", later, kDelegated, SkipWindowsUpdateBeforeVista},
+  };
+}
+
+}  // namespace setup
