@@ -24,12 +24,17 @@ CommandTable JoinFamilies() {
       InstallerCommandRows, PermissionCommandRows, ProcessCommandRows,  EventCommandRows,
       ServiceCommandRows,
   };
-  CommandRows rows;
+  std::vector<CommandEntry> entries;
   for (CommandRows (*family)() : families) {
-    CommandRows more = family();
-    rows.insert(rows.end(), more.begin(), more.end());
+    const CommandRows rows = family();
+    for (std::size_t i = 0; i < rows.count; ++i) {
+      const CommandRow& row = rows.rows[i];
+      CommandHandler handler;
+      if (row.handler != nullptr) handler = row.handler;
+      entries.push_back({row.name, std::move(handler), row.traits, row.skipBeforeVista});
+    }
   }
-  return CommandTable(std::move(rows));
+  return CommandTable(std::move(entries));
 }
 
 }  // namespace

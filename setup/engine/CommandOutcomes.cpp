@@ -8,17 +8,6 @@ namespace {
 constexpr char kLogSource[] = "Tamber4Setup";
 }  // namespace
 
-CommandHandler Plain(std::function<void(CommandParameters& line, SetupState& state)> run) {
-  return [run](RunFrame& frame, CommandParameters& line) {
-    run(line, frame.state);
-    return Flow::Next;
-  };
-}
-
-CommandHandler LineOnly(void (*run)(CommandParameters& line)) {
-  return Plain([run](CommandParameters& line, SetupState&) { run(line); });
-}
-
 Flow StopRunIf(RunFrame& frame, bool stop) {
   if (!stop) return Flow::Next;
   frame.status = RebootDerivedStatus(frame.state);

@@ -2,18 +2,24 @@
 // loop's next step. Dispatch table entries wrap their handler with one of these.
 #pragma once
 
-#include <functional>
-
-#include "setup/engine/CommandTable.h"
 #include "setup/engine/RunFrame.h"
 
 namespace setup {
 
-// A handler whose outcome is only its line's result and the session state.
-CommandHandler Plain(std::function<void(CommandParameters& line, SetupState& state)> run);
+// A handler whose outcome is only its line's result and the session state:
+// Run(line, state).
+template <auto Run>
+Flow Plain(RunFrame& frame, CommandParameters& line) {
+  Run(line, frame.state);
+  return Flow::Next;
+}
 
-// A handler whose outcome is only its line's result.
-CommandHandler LineOnly(void (*run)(CommandParameters& line));
+// A handler whose outcome is only its line's result: Run(line).
+template <auto Run>
+Flow LineOnly(RunFrame&, CommandParameters& line) {
+  Run(line);
+  return Flow::Next;
+}
 
 // "abort": when `stop`, the line is stored and the run stops with the reboot-derived status.
 Flow StopRunIf(RunFrame& frame, bool stop);

@@ -3,6 +3,7 @@
 // family under setup/commands/ exports its own rows; ProgramCommands() joins the families.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,7 +46,24 @@ struct CommandEntry {
   bool Has(CommandTrait trait) const { return (traits & trait) != 0; }
 };
 
-using CommandRows = std::vector<CommandEntry>;
+// A family's row of the table, as the family writes it down: a constant.
+struct CommandRow {
+  const wchar_t* name;
+  Flow (*handler)(RunFrame& frame, CommandParameters& line);  // null: not carried out yet
+  unsigned traits;
+  BeforeVistaSkip skipBeforeVista = nullptr;
+};
+
+// A family's rows: a constant array and its length.
+struct CommandRows {
+  const CommandRow* rows;
+  std::size_t count;
+};
+
+template <std::size_t N>
+constexpr CommandRows RowsOf(const CommandRow (&rows)[N]) {
+  return {rows, N};
+}
 
 class CommandTable {
  public:

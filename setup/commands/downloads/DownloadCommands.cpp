@@ -3,11 +3,11 @@
 namespace setup {
 
 CommandRows DownloadCommandRows() {
-  const CommandHandler later;  // the handler joins the program in a later step
-  return {
-      {L"download", later,
+  static const CommandRow kRows[] = {
+      {L"download", nullptr,
        kSetsOwnResult | kDelegated | kTakesOverDownload | kNamesSpecialFolder},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -44,10 +44,11 @@ Flow RunEndElevation(RunFrame& frame, CommandParameters& line) {
 }
 
 CommandRows ElevationCommandRows() {
-  return {
+  static const CommandRow kRows[] = {
       {L"end-elevation", RunEndElevation, kClosesSection},
       {L"requires-elevation", RunRequiresElevation, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

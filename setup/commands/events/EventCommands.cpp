@@ -3,10 +3,10 @@
 namespace setup {
 
 CommandRows EventCommandRows() {
-  const CommandHandler later;  // the handler joins the program in a later step
-  return {
-      {L"set-event", later, kPlainCommand},
+  static const CommandRow kRows[] = {
+      {L"set-event", nullptr, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -191,7 +191,8 @@ Flow RunExecute(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows ExecuteCommandRows() {
-  return {{L"execute", RunExecute, kDelegated | kRestartNowEndsSection}};
+  static const CommandRow kRows[] = {{L"execute", RunExecute, kDelegated | kRestartNowEndsSection}};
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -99,11 +99,12 @@ Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
 }  // namespace
 
 CommandRows FileCommandRows() {
-  return {
-      {L"copy-file", Plain(RunCommandCopyFile), kPlainCommand},
+  static const CommandRow kRows[] = {
+      {L"copy-file", Plain<RunCommandCopyFile>, kPlainCommand},
       {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand},
-      {L"self", Plain(RunCommandSelf), kRecordsRootUri},
+      {L"self", Plain<RunCommandSelf>, kRecordsRootUri},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -3,14 +3,14 @@
 namespace setup {
 
 CommandRows InstallerCommandRows() {
-  const CommandHandler later;  // the handler joins the program in a later step
-  return {
-      {L"enable-msi-log", later, kPlainCommand},
-      {L"if-installed", later, kConditional | kSetsOwnResult},
-      {L"if-not-installed", later, kConditional | kSetsOwnResult},
-      {L"install", later, kDelegated},
-      {L"uninstall", later, kPlainCommand},
+  static const CommandRow kRows[] = {
+      {L"enable-msi-log", nullptr, kPlainCommand},
+      {L"if-installed", nullptr, kConditional | kSetsOwnResult},
+      {L"if-not-installed", nullptr, kConditional | kSetsOwnResult},
+      {L"install", nullptr, kDelegated},
+      {L"uninstall", nullptr, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -3,10 +3,10 @@
 namespace setup {
 
 CommandRows PermissionCommandRows() {
-  const CommandHandler later;  // the handler joins the program in a later step
-  return {
-      {L"validate-folder-permissions", later, kPlainCommand},
+  static const CommandRow kRows[] = {
+      {L"validate-folder-permissions", nullptr, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

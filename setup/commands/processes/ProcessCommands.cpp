@@ -3,10 +3,10 @@
 namespace setup {
 
 CommandRows ProcessCommandRows() {
-  const CommandHandler later;  // the handler joins the program in a later step
-  return {
-      {L"wait", later, kPlainCommand},
+  static const CommandRow kRows[] = {
+      {L"wait", nullptr, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

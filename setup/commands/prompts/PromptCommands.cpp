@@ -77,10 +77,11 @@ Flow RunAbort(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows PromptCommandRows() {
-  return {
+  static const CommandRow kRows[] = {
       {L"abort", RunAbort, kPlainCommand},
-      {L"alert", Plain(RunCommandAlert), kPlainCommand},
+      {L"alert", Plain<RunCommandAlert>, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

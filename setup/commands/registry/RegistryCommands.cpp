@@ -123,15 +123,16 @@ Flow RunWriteRegistryRunOnce(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows RegistryCommandRows() {
-  return {
-      {L"delete-registry-run-once", LineOnly(RunCommandDeleteRegistryRunOnce), kPlainCommand},
+  static const CommandRow kRows[] = {
+      {L"delete-registry-run-once", LineOnly<RunCommandDeleteRegistryRunOnce>, kPlainCommand},
       {L"if-registry-check", RunIfRegistryCheck, kConditional | kSetsOwnResult},
-      {L"read-registry-install-directory", Plain(RunCommandReadRegistryInstallDirectory),
+      {L"read-registry-install-directory", Plain<RunCommandReadRegistryInstallDirectory>,
        kPlainCommand},
-      {L"write-registry-string", Plain(RunCommandWriteRegistryString), kPlainCommand},
-      {L"write-registry-dword", LineOnly(RunCommandWriteRegistryDWORD), kPlainCommand},
+      {L"write-registry-string", Plain<RunCommandWriteRegistryString>, kPlainCommand},
+      {L"write-registry-dword", LineOnly<RunCommandWriteRegistryDWORD>, kPlainCommand},
       {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -64,6 +64,9 @@ Flow RunReboot(RunFrame& frame, CommandParameters& line) {
 
 }  // namespace
 
-CommandRows RestartCommandRows() { return {{L"reboot", RunReboot, kStopsForRestart}}; }
+CommandRows RestartCommandRows() {
+  static const CommandRow kRows[] = {{L"reboot", RunReboot, kStopsForRestart}};
+  return RowsOf(kRows);
+}
 
 }  // namespace setup

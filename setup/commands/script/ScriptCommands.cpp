@@ -21,10 +21,11 @@ Flow RunSave(RunFrame& frame, CommandParameters&) {
 }  // namespace
 
 CommandRows ScriptCommandRows() {
-  return {
+  static const CommandRow kRows[] = {
       {L"end-if", RunEndIf, kClosesBlock},
       {L"save", RunSave, kPlainCommand},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup

@@ -29,12 +29,12 @@ bool SkipWindowsUpdateBeforeVista(CommandParameters& line) {
 }  // namespace
 
 CommandRows ServiceCommandRows() {
-  const CommandHandler later;  // the handler joins the program in a later step
-  return {
-      {L"start-windows-service", later, kDelegated, SkipServiceStartBeforeVista},
-      {L"windows-update-pause", later, kDelegated, SkipWindowsUpdateBeforeVista},
-      {L"windows-update-resume", later, kDelegated, SkipWindowsUpdateBeforeVista},
+  static const CommandRow kRows[] = {
+      {L"start-windows-service", nullptr, kDelegated, SkipServiceStartBeforeVista},
+      {L"windows-update-pause", nullptr, kDelegated, SkipWindowsUpdateBeforeVista},
+      {L"windows-update-resume", nullptr, kDelegated, SkipWindowsUpdateBeforeVista},
   };
+  return RowsOf(kRows);
 }
 
 }  // namespace setup
