@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine (run as root, or with sudo).
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev python3
+packages=(cmake ninja-build ccache g++ libgtest-dev python3
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64
           binutils-mingw-w64-i686 mingw-w64-tools wine wine64 msitools wixl)
 missing=()
