@@ -3,38 +3,22 @@
 // install a simulated machine with ScopedMachine, which restores the previous one when it
 // goes out of scope.
 //
-// Adding a service: declare its interface in its own header, add one pointer here, and
-// implement it in win32/ and sim/.
+// Adding a service: declare its interface in its own header, add one line to
+// platform/ServiceList.h, and implement it in win32/ and sim/.
 #pragma once
+
+#include "platform/ServiceList.h"
 
 namespace platform {
 
-class Com;
-class CurrentProcess;
-class Files;
-class KernelObjects;
-class Processes;
-class Registry;
-class Resources;
-class Security;
-class Shell;
-class Shutdown;
-class SystemInfo;
-class UserInterface;
+#define TAMBER4_DECLARE_SERVICE(Type, accessor) class Type;
+TAMBER4_PLATFORM_SERVICES(TAMBER4_DECLARE_SERVICE)
+#undef TAMBER4_DECLARE_SERVICE
 
 struct Machine {
-  Com* com = nullptr;
-  CurrentProcess* process = nullptr;
-  Files* files = nullptr;
-  KernelObjects* kernel = nullptr;
-  Processes* processes = nullptr;
-  Registry* registry = nullptr;
-  Resources* resources = nullptr;
-  Security* security = nullptr;
-  Shell* shell = nullptr;
-  Shutdown* shutdown = nullptr;
-  SystemInfo* system = nullptr;
-  UserInterface* ui = nullptr;
+#define TAMBER4_SERVICE_POINTER(Type, accessor) Type* accessor = nullptr;
+  TAMBER4_PLATFORM_SERVICES(TAMBER4_SERVICE_POINTER)
+#undef TAMBER4_SERVICE_POINTER
 };
 
 // The installed machine. Using a service that no machine provides is a programming error
@@ -42,18 +26,9 @@ struct Machine {
 const Machine& Current();
 
 // Accessors, one per service: platform::files().Create(...), platform::registry().OpenKey(...).
-Com& com();
-CurrentProcess& process();
-Files& files();
-KernelObjects& kernel();
-Processes& processes();
-Registry& registry();
-Resources& resources();
-Security& security();
-Shell& shell();
-Shutdown& shutdown();
-SystemInfo& system();
-UserInterface& ui();
+#define TAMBER4_SERVICE_ACCESSOR(Type, accessor) Type& accessor();
+TAMBER4_PLATFORM_SERVICES(TAMBER4_SERVICE_ACCESSOR)
+#undef TAMBER4_SERVICE_ACCESSOR
 
 // Installs `machine` for the lifetime of the guard, then puts back what was there before.
 class ScopedMachine {

@@ -48,18 +48,9 @@ void SimMachine::CreateDefaultKeys() {
 
 Machine SimMachine::machine() {
   Machine m;
-  m.com = &com_;
-  m.process = &process_;
-  m.files = &files_;
-  m.kernel = &kernel_;
-  m.registry = &registry_;
-  m.resources = &resources_;
-  m.shell = &shell_;
-  m.shutdown = &shutdown_;
-  m.system = &system_;
-  m.ui = &ui_;
-  m.security = &security_;
-  m.processes = &processes_;
+#define TAMBER4_SIM_SERVICE(Type, accessor) m.accessor = &accessor##_;
+  TAMBER4_PLATFORM_SERVICES(TAMBER4_SIM_SERVICE)
+#undef TAMBER4_SIM_SERVICE
   return m;
 }
 

@@ -6,18 +6,9 @@ namespace platform::win32 {
 
 Machine WindowsMachine() {
   Machine machine;
-  machine.com = &Win32Com();
-  machine.process = &Win32CurrentProcess();
-  machine.files = &Win32Files();
-  machine.kernel = &Win32KernelObjects();
-  machine.processes = &Win32Processes();
-  machine.registry = &Win32Registry();
-  machine.resources = &Win32Resources();
-  machine.security = &Win32Security();
-  machine.shell = &Win32Shell();
-  machine.shutdown = &Win32Shutdown();
-  machine.system = &Win32SystemInfo();
-  machine.ui = &Win32UserInterface();
+#define TAMBER4_WINDOWS_SERVICE(Type, accessor) machine.accessor = &Win32##Type();
+  TAMBER4_PLATFORM_SERVICES(TAMBER4_WINDOWS_SERVICE)
+#undef TAMBER4_WINDOWS_SERVICE
   return machine;
 }
 
