@@ -3,6 +3,7 @@
 // macros of <windows.h>, so the win32 layer can pass them straight through.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,9 @@ using LangId = std::uint16_t;      // LANGID
 // Opaque kernel handle (file, mutex, process, event, mapping). 0 is "no handle".
 using Handle = std::uintptr_t;
 constexpr Handle kNoHandle = 0;
+
+// The longest path the system's plain calls take, terminating null included (MAX_PATH).
+constexpr std::size_t kMaxPath = 260;
 
 // Module handle (HMODULE). 0 names the executable of the process.
 using ModuleHandle = std::uintptr_t;

@@ -20,7 +20,6 @@ namespace {
 
 // Windows refuses longer paths (MAX_PATH with its terminator) unless they start with "\\?\",
 // and folder paths that leave no room for an 8.3 name.
-constexpr std::size_t kMaxPath = 260;
 constexpr std::size_t kMaxFolderPath = 248;
 
 constexpr std::uint32_t kReadRights = file::GenericRead | 0x20000000u /*GENERIC_EXECUTE*/ |

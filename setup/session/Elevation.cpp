@@ -17,12 +17,11 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Elevation";
-constexpr std::uint32_t kMaxPath = 260;
 
 
 std::wstring ExecutablePath() {
   std::wstring path;
-  platform::process().ModuleFileName(0, kMaxPath, &path);
+  platform::process().ModuleFileName(0, platform::kMaxPath, &path);
   return path;
 }
 

@@ -92,4 +92,10 @@ bool IsSameFile(const std::wstring& a, const std::wstring& b) {
   return system.UpperCase(FullPathOrSelf(a)) == system.UpperCase(FullPathOrSelf(b));
 }
 
+bool IsExistingFile(const std::wstring& path) {
+  const std::uint32_t attributes = platform::files().Attributes(path);
+  return attributes != platform::file::InvalidAttributes &&
+         (attributes & platform::file::AttributeDirectory) == 0;
+}
+
 }  // namespace setup

@@ -2,6 +2,8 @@
 // path, and whether two paths name one file.
 #pragma once
 
+#include "platform/Types.h"
+
 #include <cstddef>
 #include <string>
 
@@ -10,7 +12,7 @@
 namespace setup {
 
 // The longest path the system's fixed buffers hold, terminating null included (MAX_PATH).
-constexpr std::size_t kMaxPath = 260;
+using platform::kMaxPath;
 
 // The shell folder `csidl` (platform::csidl) without a trailing backslash. On failure logs
 // the reason, puts the temporary folder (with its trailing backslash) in *path and returns
@@ -36,5 +38,8 @@ std::wstring FileNamePart(const std::wstring& path);
 // True when both paths name the same file: full paths compared without regard to case, as
 // the file system compares names.
 bool IsSameFile(const std::wstring& a, const std::wstring& b);
+
+// True when `path` names an existing file (not a folder).
+bool IsExistingFile(const std::wstring& path);
 
 }  // namespace setup

@@ -16,7 +16,7 @@ constexpr char kLogSource[] = "Tamber4Setup";
 
 void GetWorkingFolder(SetupState& state) {
   std::wstring exePath;
-  if (!platform::process().ModuleFileName(0, kMaxPath, &exePath)) {
+  if (!platform::process().ModuleFileName(0, platform::kMaxPath, &exePath)) {
     TAMBER_LOG(Error, L"GetWorkingFolder", L"GetModuleFileName failed. Return value is 0x%X.",
                platform::process().LastError());
     return;

@@ -3,6 +3,7 @@
 #include "setup/engine/CommandOutcomes.h"
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
+#include "setup/session/Paths.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
@@ -37,12 +38,6 @@ struct ProgramRun {
 std::wstring Unquoted(const std::wstring& program) {
   if (program.size() >= 2 && program.front() == L'"') return program.substr(1, program.size() - 2);
   return program;
-}
-
-bool IsExistingFile(const std::wstring& path) {
-  const std::uint32_t attributes = platform::files().Attributes(path);
-  return attributes != platform::file::InvalidAttributes &&
-         (attributes & platform::file::AttributeDirectory) == 0;
 }
 
 // "if-elevated" (heeded from Vista on): "yes" runs the line only in an elevated process,

@@ -28,12 +28,6 @@ bool ResolveCopyPath(const SetupState& state, std::wstring* path) {
   return true;
 }
 
-bool IsExistingFile(const std::wstring& path) {
-  const std::uint32_t attributes = platform::files().Attributes(path);
-  return attributes != platform::file::InvalidAttributes &&
-         (attributes & platform::file::AttributeDirectory) == 0;
-}
-
 // Copies the file `source` into the folder `target`, creating the folder. True on success.
 bool CopyIntoFolder(const std::wstring& source, const std::wstring& target) {
   TAMBER_LOG(Info, kCopyFile, L"Creating directory tree '%s'.", target);

@@ -15,13 +15,12 @@ namespace {
 constexpr char kLogSource[] = "RunOnce";
 const wchar_t kRunOnceKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr std::uint32_t kReadWrite = platform::reg::Read | platform::reg::Write;
-constexpr std::uint32_t kMaxPath = 260;
 
 // The command line that resumes this program with its working copy. An executable path
 // that cannot be had is fatal: an entry without it would start nothing.
 std::wstring SelfCommandLine(const std::wstring& workingCopy) {
   std::wstring executable;
-  ComUtil::ThrowLastErrorIfFalse(platform::process().ModuleFileName(0, kMaxPath, &executable),
+  ComUtil::ThrowLastErrorIfFalse(platform::process().ModuleFileName(0, platform::kMaxPath, &executable),
                                  kLogSource, __LINE__);
   return L"\"" + executable + L"\" \"" + workingCopy + L"\"";
 }
