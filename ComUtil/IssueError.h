@@ -48,3 +48,11 @@ void ThrowIfFalse(bool condition, const char* sourceFile, int sourceLine);
 void ThrowLastErrorIfFalse(bool condition, const char* sourceFile, int sourceLine);
 
 }  // namespace ComUtil
+
+// The one way to check a system call that must not fail: the check stands where
+// the call is made, and the source place (the file's kLogSource and the line) is captured
+// here rather than passed by hand. Each logs "Issuing exception ..." before it raises.
+#define TAMBER_THROW_LAST_ERROR_IF_FALSE(condition) \
+  ::ComUtil::ThrowLastErrorIfFalse((condition), kLogSource, __LINE__)
+#define TAMBER_THROW_IF_FALSE(condition) ::ComUtil::ThrowIfFalse((condition), kLogSource, __LINE__)
+#define TAMBER_THROW_IF_FAILED(hr) ::ComUtil::ThrowIfFailed((hr), kLogSource, __LINE__)

@@ -53,7 +53,7 @@ void CloseElevatedCommands(SetupState& state, int start, int count, CommandTrait
   TAMBER_LOG(Info, L"CloseElevatedCommands",
              L"Elevated instance of Tamber4Setup complete, flagging commands in the elevated "
              L"section as succeeded. (See the processed script for actual results).");
-  ComUtil::ThrowLastErrorIfFalse(start >= 0, kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(start >= 0);
   Script& script = state.script;
   for (script.currentLine = start; script.currentLine < count; ++script.currentLine) {
     std::wstring& text = script.lines[static_cast<std::size_t>(script.currentLine)];

@@ -102,13 +102,13 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
     return std::nullopt;
   }
   std::uint64_t size = 0;
-  ComUtil::ThrowLastErrorIfFalse(platform::files().Size(file.get(), &size), kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.get(), &size));
   TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
   if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
-  ComUtil::ThrowLastErrorIfFalse(size <= kMaxScriptBytes, kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(size <= kMaxScriptBytes);
 
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  ComUtil::ThrowLastErrorIfFalse(ReadWhole(file.get(), bytes), kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.get(), bytes));
   std::wstring units = text::Utf16LeToWide(bytes);
   std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
   std::wstring text = prefix;
@@ -137,7 +137,7 @@ void SaveCommands(const Script& script, const std::wstring& path) {
                                       platform::file::MoveReplaceExisting |
                                           platform::file::MoveWriteThrough);
   if (!saved) DeleteKeepingLastError(temporary);
-  ComUtil::ThrowLastErrorIfFalse(saved, kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(saved);
 }
 
 }  // namespace setup

@@ -92,7 +92,7 @@ CommandLineParts BuildCommandLine(const SetupState& state, const CommandParamete
                                   bool forceNoQuotes) {
   CommandLineParts parts;
   std::wstring program = line.GetParameter(L"program");
-  ComUtil::ThrowIfFalse(!program.empty(), kLogSource, __LINE__);
+  TAMBER_THROW_IF_FALSE(!program.empty());
   const bool rendered = MakeSpecialFolderPath(state, &program, &parts.error);
   if (parts.error) return parts;
   if (!rendered && !IsFound(program)) program = state.workingFolder + program;

@@ -39,12 +39,10 @@ int RefuseSection(const SetupState& state, CommandParameters& line) {
 // code is fatal: the section's outcome would be unknown.
 std::uint32_t WaitForExitCode(const ScopedProcess& instance) {
   platform::Processes& processes = platform::processes();
-  ComUtil::ThrowLastErrorIfFalse(processes.Wait(instance.Get(), platform::wait::Infinite) ==
-                                     platform::wait::Object0,
-                                 kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(processes.Wait(instance.Get(), platform::wait::Infinite) ==
+                                   platform::wait::Object0);
   std::uint32_t exitCode = 0;
-  ComUtil::ThrowLastErrorIfFalse(processes.ExitCode(instance.Get(), &exitCode), kLogSource,
-                                 __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(processes.ExitCode(instance.Get(), &exitCode));
   return exitCode;
 }
 

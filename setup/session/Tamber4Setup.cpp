@@ -28,7 +28,7 @@ constexpr char kLogSource[] = "Tamber4Setup";
 // enter it is fatal.
 class ComApartment {
  public:
-  ComApartment() { ComUtil::ThrowIfFailed(platform::com().Initialize(), kLogSource, __LINE__); }
+  ComApartment() { TAMBER_THROW_IF_FAILED(platform::com().Initialize()); }
   ~ComApartment() { platform::com().Uninitialize(); }
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;

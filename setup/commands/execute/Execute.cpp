@@ -112,12 +112,10 @@ bool WantsWait(const CommandParameters& line) {
 
 std::int32_t WaitForExitCode(const ScopedProcess& process) {
   platform::Processes& processes = platform::processes();
-  ComUtil::ThrowLastErrorIfFalse(
-      processes.Wait(process.Get(), platform::wait::Infinite) == platform::wait::Object0,
-      kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(
+      processes.Wait(process.Get(), platform::wait::Infinite) == platform::wait::Object0);
   std::uint32_t exitCode = 0;
-  ComUtil::ThrowLastErrorIfFalse(processes.ExitCode(process.Get(), &exitCode), kLogSource,
-                                 __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(processes.ExitCode(process.Get(), &exitCode));
   return static_cast<std::int32_t>(exitCode);
 }
 

@@ -59,7 +59,7 @@ bool DownloadedFolder(const std::wstring& text, std::wstring* key, std::wstring*
 void RunCommandCopyFile(CommandParameters& line, const SetupState& state) {
   std::wstring source = line.GetParameter(L"source");
   std::wstring target = line.GetParameter(L"target");
-  ComUtil::ThrowIfFalse(!source.empty() && !target.empty(), kLogSource, __LINE__);
+  TAMBER_THROW_IF_FALSE(!source.empty() && !target.empty());
   const bool resolved = ResolveCopyPath(state, &source) && ResolveCopyPath(state, &target);
   if (!resolved || !IsExistingFile(source)) {
     TAMBER_LOG(Error, kCopyFile, L"Source file '%s' not found, skipping command.", source);

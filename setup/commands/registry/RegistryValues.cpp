@@ -62,7 +62,7 @@ platform::ScopedRegKey CreateUserKeyForWriting(const std::wstring& path) {
 }
 
 void ThrowIfRegistryFailed(platform::Win32Error error) {
-  ComUtil::ThrowIfFailed(platform::hr::FromWin32(error), kLogSource, __LINE__);
+  TAMBER_THROW_IF_FAILED(platform::hr::FromWin32(error));
 }
 
 }  // namespace setup

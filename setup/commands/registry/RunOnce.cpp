@@ -20,8 +20,7 @@ constexpr std::uint32_t kReadWrite = platform::reg::Read | platform::reg::Write;
 // that cannot be had is fatal: an entry without it would start nothing.
 std::wstring SelfCommandLine(const std::wstring& workingCopy) {
   std::wstring executable;
-  ComUtil::ThrowLastErrorIfFalse(platform::process().ModuleFileName(0, platform::kMaxPath, &executable),
-                                 kLogSource, __LINE__);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::process().ModuleFileName(0, platform::kMaxPath, &executable));
   return L"\"" + executable + L"\" \"" + workingCopy + L"\"";
 }
 
