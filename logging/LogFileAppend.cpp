@@ -27,11 +27,11 @@ platform::Handle OpenWithRetries(const std::wstring& path, std::uint32_t disposi
 bool AppendToLogFile(const std::wstring& path, std::wstring_view content,
                      std::uint32_t disposition) {
   platform::ScopedFile file(OpenWithRetries(path, disposition));
-  if (file.get() == platform::kNoHandle) return false;
-  platform::files().SeekToEnd(file.get());
+  if (file.Get() == platform::kNoHandle) return false;
+  platform::files().SeekToEnd(file.Get());
   std::string bytes = text::WideToUtf8(content);
   std::uint32_t written = 0;
-  platform::files().Write(file.get(), bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+  platform::files().Write(file.Get(), bytes.data(), static_cast<std::uint32_t>(bytes.size()),
                           &written);
   return true;
 }

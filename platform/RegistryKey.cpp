@@ -39,24 +39,13 @@ bool IsStringType(std::uint32_t type) { return type == reg::Sz || type == reg::E
 
 }  // namespace
 
-ScopedRegKey::~ScopedRegKey() { Close(); }
-
-ScopedRegKey::ScopedRegKey(ScopedRegKey&& other) noexcept
-    : key_(std::exchange(other.key_, 0)) {}
-
-ScopedRegKey& ScopedRegKey::operator=(ScopedRegKey&& other) noexcept {
-  if (this != &other) {
-    Close();
-    key_ = std::exchange(other.key_, 0);
-  }
-  return *this;
-}
+void RegKeyTraits::Close(RegKey key) { registry().CloseKey(key); }
 
 Win32Error ScopedRegKey::Open(RegKey parent, const std::wstring& subKey, std::uint32_t access) {
   Close();
   RegKey key = 0;
   Win32Error error = registry().OpenKey(parent, subKey, access, &key);
-  if (error == err::Success) key_ = key;
+  if (error == err::Success) key_.Reset(key);
   return error;
 }
 
@@ -65,14 +54,8 @@ Win32Error ScopedRegKey::Create(RegKey parent, const std::wstring& subKey,
   Close();
   RegKey key = 0;
   Win32Error error = registry().CreateKey(parent, subKey, access, &key, created);
-  if (error == err::Success) key_ = key;
+  if (error == err::Success) key_.Reset(key);
   return error;
-}
-
-void ScopedRegKey::Close() {
-  if (key_ == 0) return;
-  registry().CloseKey(key_);
-  key_ = 0;
 }
 
 RegistryDword QueryDwordValue(RegKey key, const std::wstring& name) {

@@ -6,19 +6,21 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Owner.h"
 #include "platform/Types.h"
 
 namespace platform {
 
 // Owns one open registry key and closes it when it goes out of scope. Move-only.
+// An open key, closed through the registry service.
+struct RegKeyTraits {
+  using Value = RegKey;
+  static Value Invalid() { return 0; }
+  static void Close(Value key);
+};
+
 class ScopedRegKey {
  public:
-  ScopedRegKey() = default;
-  ~ScopedRegKey();
-  ScopedRegKey(ScopedRegKey&& other) noexcept;
-  ScopedRegKey& operator=(ScopedRegKey&& other) noexcept;
-  ScopedRegKey(const ScopedRegKey&) = delete;
-  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
 
   // RegOpenKeyExW. Closes any key held first; on failure the object holds no key.
   Win32Error Open(RegKey parent, const std::wstring& subKey, std::uint32_t access);
@@ -26,13 +28,13 @@ class ScopedRegKey {
   Win32Error Create(RegKey parent, const std::wstring& subKey, std::uint32_t access,
                     bool* created = nullptr);
   // Closes the key if one is held.
-  void Close();
+  void Close() { key_.Reset(); }
 
-  bool IsOpen() const { return key_ != 0; }
-  RegKey get() const { return key_; }
+  bool IsOpen() const { return key_.Valid(); }
+  RegKey get() const { return key_.Get(); }
 
  private:
-  RegKey key_ = 0;
+  Owner<RegKeyTraits> key_;
 };
 
 // A DWORD as the configuration readers see it: present only when the value is a REG_DWORD

@@ -2,25 +2,10 @@
 #pragma once
 
 #include "platform/Files.h"
-#include "platform/Machine.h"
-#include "platform/Types.h"
+#include "platform/Owner.h"
 
 namespace platform {
 
-class ScopedFile {
- public:
-  explicit ScopedFile(Handle handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (handle_ != kNoHandle) files().Close(handle_);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-
-  Handle get() const { return handle_; }
-  bool valid() const { return handle_ != kNoHandle; }
-
- private:
-  Handle handle_;
-};
+using ScopedFile = Owner<HandleTraits<Files, &Files::Close, &files>>;
 
 }  // namespace platform

@@ -76,7 +76,7 @@ bool WriteFlushedFile(const std::wstring& path, const std::string& bytes) {
                                            platform::file::ShareNone,
                                            platform::file::CreateAlways,
                                            platform::file::AttributeNormal));
-  return file.valid() && WriteWhole(file.get(), bytes) && platform::files().Flush(file.get());
+  return file.Valid() && WriteWhole(file.Get(), bytes) && platform::files().Flush(file.Get());
 }
 
 // Deletes `path` without disturbing the last error the caller is about to report.
@@ -97,18 +97,18 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
                                            platform::file::AttributeNormal));
-  if (!file.valid()) {
+  if (!file.Valid()) {
     TAMBER_LOG(Error, L"Run", L"File not found, aborting.");
     return std::nullopt;
   }
   std::uint64_t size = 0;
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.get(), &size));
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.Get(), &size));
   TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
   if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
   TAMBER_THROW_LAST_ERROR_IF_FALSE(size <= kMaxScriptBytes);
 
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.get(), bytes));
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
   std::wstring units = text::Utf16LeToWide(bytes);
   std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
   std::wstring text = prefix;

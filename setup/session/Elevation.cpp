@@ -10,10 +10,12 @@
 #include "platform/UserInterface.h"
 #include "setup/session/Messages.h"
 #include "setup/engine/RunStatus.h"
-#include "setup/session/ScopedProcess.h"
+#include "platform/ScopedProcess.h"
 #include "setup/engine/ScriptFile.h"
 
 namespace setup {
+
+using platform::ScopedProcess;
 namespace {
 
 constexpr char kLogSource[] = "Elevation";

@@ -7,6 +7,7 @@
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Machine.h"
+#include "platform/Owner.h"
 #include "platform/Security.h"
 #include "setup/session/Elevation.h"
 #include "setup/session/Messages.h"
@@ -30,19 +31,9 @@ void LogLastError(const wchar_t* format) {
   platform::process().SetLastError(error);
 }
 
-class ScopedToken {
- public:
-  explicit ScopedToken(platform::Handle token = platform::kNoHandle) : token_(token) {}
-  ~ScopedToken() {
-    if (token_ != platform::kNoHandle) platform::security().CloseToken(token_);
-  }
-  ScopedToken(const ScopedToken&) = delete;
-  ScopedToken& operator=(const ScopedToken&) = delete;
-  platform::Handle Get() const { return token_; }
-
- private:
-  platform::Handle token_;
-};
+// An access token closed through the security service.
+using ScopedToken = platform::Owner<
+    platform::HandleTraits<platform::Security, &platform::Security::CloseToken, &platform::security>>;
 
 // The token the thread acts with: its own when it impersonates, else the process's. No
 // handle when neither can be opened.

@@ -2,27 +2,16 @@
 
 #include "platform/CurrentProcess.h"
 #include "platform/Machine.h"
+#include "platform/Owner.h"
 #include "platform/Shutdown.h"
 #include "setup/session/SystemVersion.h"
 
 namespace setup {
 namespace {
 
-// Owns a token from OpenProcessToken.
-class ScopedToken {
- public:
-  ScopedToken() = default;
-  ~ScopedToken() {
-    if (token_ != platform::kNoHandle) platform::shutdown().CloseToken(token_);
-  }
-  ScopedToken(const ScopedToken&) = delete;
-  ScopedToken& operator=(const ScopedToken&) = delete;
-  platform::Handle* receive() { return &token_; }
-  platform::Handle get() const { return token_; }
-
- private:
-  platform::Handle token_ = platform::kNoHandle;
-};
+// The process token of a shutdown request, closed through the shutdown service.
+using ScopedToken = platform::Owner<
+    platform::HandleTraits<platform::Shutdown, &platform::Shutdown::CloseToken, &platform::shutdown>>;
 
 // Opens the process token, enables the shutdown privilege for the request and drops it
 // again. *error receives the last error of the step that decided the outcome.
@@ -32,7 +21,7 @@ bool RestartHoldingPrivilege(std::uint32_t flags, std::uint32_t reason,
   ScopedToken token;
   if (!shutdown.OpenProcessToken(
           platform::tokenaccess::AdjustPrivileges | platform::tokenaccess::Query,
-          token.receive())) {
+          token.Receive())) {
     *error = platform::process().LastError();
     return false;
   }
@@ -41,10 +30,10 @@ bool RestartHoldingPrivilege(std::uint32_t flags, std::uint32_t reason,
     *error = platform::process().LastError();
     return false;
   }
-  shutdown.AdjustPrivilege(token.get(), privilege, true);
+  shutdown.AdjustPrivilege(token.Get(), privilege, true);
   const bool accepted = shutdown.ExitWindowsEx(flags, reason);
   *error = platform::process().LastError();
-  shutdown.AdjustPrivilege(token.get(), privilege, false);
+  shutdown.AdjustPrivilege(token.Get(), privilege, false);
   return accepted;
 }
 

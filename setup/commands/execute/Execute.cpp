@@ -13,10 +13,12 @@
 #include "setup/engine/DecimalParameter.h"
 #include "setup/session/Elevation.h"
 #include "setup/session/Messages.h"
-#include "setup/session/ScopedProcess.h"
+#include "platform/ScopedProcess.h"
 #include "setup/commands/execute/WindowSearch.h"
 
 namespace setup {
+
+using platform::ScopedProcess;
 namespace {
 
 constexpr char kLogSource[] = "Execute";
