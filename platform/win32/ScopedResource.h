@@ -7,45 +7,25 @@
 
 #include <oleauto.h>
 
-#include <utility>
+#include "platform/Owner.h"
 
 namespace platform::win32 {
 
+// Closing keeps the thread's last error: a wrapper returns a failure whose reason the
+// caller still finds in LastError after the owner has cleaned up.
 template <class Traits>
-class ScopedResource {
- public:
+struct KeepLastErrorTraits {
   using Value = typename Traits::Value;
-
-  ScopedResource() = default;
-  explicit ScopedResource(Value value) : value_(value) {}
-  ~ScopedResource() { Reset(); }
-  ScopedResource(const ScopedResource&) = delete;
-  ScopedResource& operator=(const ScopedResource&) = delete;
-  ScopedResource(ScopedResource&& other) noexcept : value_(other.Release()) {}
-  ScopedResource& operator=(ScopedResource&& other) noexcept {
-    Reset(other.Release());
-    return *this;
+  static Value Invalid() { return Traits::Invalid(); }
+  static void Close(Value value) {
+    const DWORD lastError = ::GetLastError();
+    Traits::Close(value);
+    ::SetLastError(lastError);
   }
-
-  Value Get() const { return value_; }
-  bool Valid() const { return value_ != Traits::Invalid(); }
-
-  // Closes the held resource (if any) and holds `value` instead.
-  void Reset(Value value = Traits::Invalid()) {
-    if (Valid()) {
-      const DWORD lastError = ::GetLastError();
-      Traits::Close(value_);
-      ::SetLastError(lastError);
-    }
-    value_ = value;
-  }
-
-  // Gives up ownership without closing.
-  Value Release() { return std::exchange(value_, Traits::Invalid()); }
-
- private:
-  Value value_ = Traits::Invalid();
 };
+
+template <class Traits>
+using ScopedResource = Owner<KeepLastErrorTraits<Traits>>;
 
 struct FindHandleTraits {
   using Value = HANDLE;
