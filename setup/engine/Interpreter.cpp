@@ -8,9 +8,9 @@
 #include "platform/Machine.h"
 #include "setup/engine/Blocks.h"
 #include "setup/engine/ElevatedSection.h"
+#include "setup/engine/ScriptFile.h"
 #include "setup/session/Paths.h"
 #include "setup/session/ProcessState.h"
-#include "setup/engine/ScriptFile.h"
 
 namespace setup {
 namespace {

@@ -9,9 +9,9 @@
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
-#include "setup/engine/CommandTable.h"
 #include "platform/Machine.h"
 #include "platform/ScopedFile.h"
+#include "setup/engine/CommandTable.h"
 #include "text/Utf.h"
 
 namespace setup {

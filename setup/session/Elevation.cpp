@@ -7,11 +7,11 @@
 #include "platform/CurrentProcess.h"
 #include "platform/Machine.h"
 #include "platform/Processes.h"
-#include "platform/UserInterface.h"
-#include "setup/session/Messages.h"
-#include "setup/engine/RunStatus.h"
 #include "platform/ScopedProcess.h"
+#include "platform/UserInterface.h"
+#include "setup/engine/RunStatus.h"
 #include "setup/engine/ScriptFile.h"
+#include "setup/session/Messages.h"
 
 namespace setup {
 

@@ -5,10 +5,10 @@
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Machine.h"
+#include "setup/engine/RunStatus.h"
 #include "setup/session/ProcessState.h"
 #include "setup/session/RebootSystem.h"
 #include "setup/session/RestartQuestion.h"
-#include "setup/engine/RunStatus.h"
 
 namespace setup {
 namespace {

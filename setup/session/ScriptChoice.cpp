@@ -3,8 +3,8 @@
 #include "logging/Log.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
-#include "setup/session/Paths.h"
 #include "setup/engine/RunStatus.h"
+#include "setup/session/Paths.h"
 #include "setup/session/WebScript.h"
 
 namespace setup {

@@ -1,9 +1,9 @@
 #include "setup/session/SessionServices.h"
 
 #include "logging/Log.h"
+#include "setup/engine/RunStatus.h"
 #include "setup/session/Elevation.h"
 #include "setup/session/Paths.h"
-#include "setup/engine/RunStatus.h"
 
 namespace setup {
 namespace {

@@ -11,11 +11,11 @@
 #include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/UserInterface.h"
+#include "setup/engine/RunStatus.h"
 #include "setup/session/Messages.h"
 #include "setup/session/Paths.h"
 #include "setup/session/ProcessState.h"
 #include "setup/session/RestartAtExit.h"
-#include "setup/engine/RunStatus.h"
 #include "setup/session/Session.h"
 #include "setup/session/SystemVersion.h"
 

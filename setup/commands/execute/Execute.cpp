@@ -1,20 +1,20 @@
 #include "setup/commands/execute/Execute.h"
 
-#include "setup/engine/CommandOutcomes.h"
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
-#include "setup/session/Paths.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/Processes.h"
+#include "platform/ScopedProcess.h"
 #include "platform/UserInterface.h"
-#include "setup/session/CommandLineBuilder.h"
+#include "setup/commands/execute/WindowSearch.h"
+#include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/DecimalParameter.h"
+#include "setup/session/CommandLineBuilder.h"
 #include "setup/session/Elevation.h"
 #include "setup/session/Messages.h"
-#include "platform/ScopedProcess.h"
-#include "setup/commands/execute/WindowSearch.h"
+#include "setup/session/Paths.h"
 
 namespace setup {
 

@@ -1,10 +1,10 @@
 #include "setup/commands/prompts/PromptCommands.h"
 
-#include "setup/engine/CommandOutcomes.h"
 #include "logging/Log.h"
 #include "platform/UserInterface.h"
-#include "setup/session/Messages.h"
 #include "setup/commands/registry/RegistryCommands.h"
+#include "setup/engine/CommandOutcomes.h"
+#include "setup/session/Messages.h"
 
 namespace setup {
 namespace {

@@ -3,9 +3,9 @@
 
 #include "logging/Log.h"
 #include "platform/RegistryKey.h"
-#include "setup/engine/DecimalParameter.h"
 #include "setup/commands/registry/RegistryCommands.h"
 #include "setup/commands/registry/RegistryValues.h"
+#include "setup/engine/DecimalParameter.h"
 #include "setup/session/VersionCompare.h"
 
 namespace setup {

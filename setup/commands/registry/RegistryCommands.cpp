@@ -1,13 +1,13 @@
 // The six registry commands of a script.
 #include "setup/commands/registry/RegistryCommands.h"
 
-#include "setup/engine/Blocks.h"
-#include "setup/engine/CommandOutcomes.h"
 #include "logging/Log.h"
 #include "platform/RegistryKey.h"
-#include "setup/session/CommandLineBuilder.h"
-#include "setup/engine/DecimalParameter.h"
 #include "setup/commands/registry/RegistryValues.h"
+#include "setup/engine/Blocks.h"
+#include "setup/engine/CommandOutcomes.h"
+#include "setup/engine/DecimalParameter.h"
+#include "setup/session/CommandLineBuilder.h"
 
 namespace setup {
 namespace {

@@ -1,9 +1,9 @@
 #include "setup/commands/restart/RebootCommand.h"
 
-#include "setup/engine/CommandOutcomes.h"
 #include "logging/Log.h"
-#include "setup/session/Messages.h"
 #include "setup/commands/registry/RegistryCommands.h"
+#include "setup/engine/CommandOutcomes.h"
+#include "setup/session/Messages.h"
 #include "setup/session/RestartQuestion.h"
 
 namespace setup {

@@ -2,10 +2,10 @@
 // instance of the program on the same simulated machine and marks the section afterwards.
 #include <gtest/gtest.h>
 
-#include "tests/unit/support/SimSessionSupport.h"
 #include "setup/engine/ElevatedSection.h"
 #include "setup/session/SetupState.h"
 #include "setup/session/Tamber4Setup.h"
+#include "tests/unit/support/SimSessionSupport.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SetupTestSupport.h"
-#include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/Blocks.h"
+#include "setup/engine/CommandOutcomes.h"
+#include "tests/unit/support/SetupTestSupport.h"
 
 namespace setup {
 namespace {

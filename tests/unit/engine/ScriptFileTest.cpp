@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SetupTestSupport.h"
 #include "setup/engine/CommandParameters.h"
+#include "tests/unit/support/SetupTestSupport.h"
 #include "text/Utf.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <atomic>
 
-#include "tests/unit/logging/LogTestSupport.h"
 #include "logging/Logger.h"
 #include "platform/Types.h"
 #include "platform/sim/SimKernelObjects.h"
+#include "tests/unit/logging/LogTestSupport.h"
 
 namespace {
 

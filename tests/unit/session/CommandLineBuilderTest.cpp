@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SimSessionSupport.h"
 #include "platform/Shell.h"
 #include "setup/session/CommandLineBuilder.h"
 #include "setup/session/Paths.h"
+#include "tests/unit/support/SimSessionSupport.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SimSessionSupport.h"
 #include "platform/sim/SimSecurity.h"
-#include "setup/session/Elevation.h"
 #include "setup/engine/RunStatus.h"
+#include "setup/session/Elevation.h"
 #include "setup/session/SetupState.h"
+#include "tests/unit/support/SimSessionSupport.h"
 
 namespace {
 

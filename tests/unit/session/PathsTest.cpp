@@ -1,8 +1,8 @@
 // Shell folders, folder trees and the working copy's path.
 #include "setup/session/Paths.h"
 
-#include "tests/unit/support/SetupTestSupport.h"
 #include "setup/session/SessionFolders.h"
+#include "tests/unit/support/SetupTestSupport.h"
 
 namespace setup {
 namespace {

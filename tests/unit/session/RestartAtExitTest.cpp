@@ -1,9 +1,9 @@
 // The restart a "reboot" line asked for, offered at exit, and the restart request itself.
 #include "setup/session/RestartAtExit.h"
 
-#include "tests/unit/support/SetupTestSupport.h"
 #include "platform/Shutdown.h"
 #include "setup/session/RebootSystem.h"
+#include "tests/unit/support/SetupTestSupport.h"
 
 namespace setup {
 namespace {

@@ -1,8 +1,8 @@
 // Which script a run reads and where its working copy goes.
 #include "setup/session/ScriptChoice.h"
 
-#include "tests/unit/support/SetupTestSupport.h"
 #include "setup/engine/RunStatus.h"
+#include "tests/unit/support/SetupTestSupport.h"
 
 namespace setup {
 namespace {

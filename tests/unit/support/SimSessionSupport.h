@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/logging/LogTestSupport.h"
 #include "platform/sim/SimText.h"
 #include "setup/engine/CommandParameters.h"
 #include "setup/session/ProcessState.h"
+#include "tests/unit/logging/LogTestSupport.h"
 
 namespace sessiontest {
 

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SimSessionSupport.h"
-#include "setup/engine/DecimalParameter.h"
 #include "setup/commands/execute/Execute.h"
+#include "setup/engine/DecimalParameter.h"
 #include "setup/session/SetupState.h"
+#include "tests/unit/support/SimSessionSupport.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SimSessionSupport.h"
 #include "setup/commands/files/FileCommands.h"
 #include "setup/commands/files/SelfCommand.h"
+#include "tests/unit/support/SimSessionSupport.h"
 
 namespace {
 

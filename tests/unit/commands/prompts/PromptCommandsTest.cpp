@@ -2,8 +2,8 @@
 // the RunOnce value an abort removes, and the run that an abort ends.
 #include "setup/commands/prompts/PromptCommands.h"
 
-#include "tests/unit/support/SetupTestSupport.h"
 #include "setup/engine/Interpreter.h"
+#include "tests/unit/support/SetupTestSupport.h"
 
 namespace setup {
 namespace {

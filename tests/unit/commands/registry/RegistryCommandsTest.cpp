@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ComUtil/IssueError.h"
-#include "tests/unit/support/SimSessionSupport.h"
 #include "setup/commands/registry/RegistryCommands.h"
+#include "tests/unit/support/SimSessionSupport.h"
 #include "text/Utf.h"
 
 namespace {

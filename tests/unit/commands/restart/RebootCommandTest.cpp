@@ -2,10 +2,10 @@
 // resumes the script, and whole sessions that stop for a restart and resume after it.
 #include <gtest/gtest.h>
 
-#include "tests/unit/support/SimSessionSupport.h"
 #include "platform/UserInterface.h"
 #include "setup/commands/restart/RebootCommand.h"
 #include "setup/session/Tamber4Setup.h"
+#include "tests/unit/support/SimSessionSupport.h"
 
 namespace {
 
