@@ -16,3 +16,9 @@ add_subdirectory(tests/e2e)
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()
+
+# The simulated installer reads real .msi packages through libmsi (host only: the Windows
+# build uses the system's own Windows Installer).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBMSI REQUIRED IMPORTED_TARGET libmsi-1.0)
+target_link_libraries(tamber4sim_machine PUBLIC PkgConfig::LIBMSI)

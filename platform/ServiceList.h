@@ -8,6 +8,7 @@
   X(Com, com)                        \
   X(CurrentProcess, process)         \
   X(Files, files)                    \
+  X(Installer, installer)            \
   X(KernelObjects, kernel)           \
   X(Processes, processes)            \
   X(Registry, registry)              \

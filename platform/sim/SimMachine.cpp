@@ -18,6 +18,7 @@ std::filesystem::path CreatedRoot(const std::filesystem::path& root) {
 SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
     : process_(clock_),
       files_(process_, CreatedRoot(root), naming),
+      installer_(process_, files_),
       system_(clock_, process_),
       kernel_(clock_, process_),
       resources_(process_, system_),

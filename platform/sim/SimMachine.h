@@ -23,6 +23,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimCom.h"
 #include "platform/sim/SimFiles.h"
+#include "platform/sim/SimInstaller.h"
 #include "platform/sim/SimKernelObjects.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimProcesses.h"
@@ -58,6 +59,7 @@ class SimMachine {
   SimClock& clock() { return clock_; }
   SimProcess& process() { return process_; }
   SimFiles& files() { return files_; }
+  SimInstaller& installer() { return installer_; }
   SimRegistry& registry() { return registry_; }
   SimSystemInfo& system() { return system_; }
   SimKernelObjects& kernel() { return kernel_; }
@@ -105,6 +107,7 @@ class SimMachine {
   SimClock clock_;
   SimProcess process_;
   SimFiles files_;
+  SimInstaller installer_;
   SimRegistry registry_;
   SimSystemInfo system_;
   SimKernelObjects kernel_;

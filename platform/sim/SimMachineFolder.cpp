@@ -30,6 +30,9 @@
 //   memory-info = yes                 no: GetProcessMemoryInfo cannot be found
 //   working-set-bytes = 8388608       "fails": the call fails
 //   environment = NAME=value          one line per environment variable
+//   installed-product, msi-signature, msi-install-result, msi-uninstall-result
+//                                     the installer's products and packages
+//                                     (format in SimInstallerFacts.h)
 //   box-answer = yes                  the answers to the next message boxes, in order:
 //                                     ok, cancel, yes, no, abort, retry, ignore, none (a
 //                                     box that cannot be shown) or a number
@@ -42,6 +45,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/sim/SimInstallerFacts.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimRegistryText.h"
 #include "platform/sim/SimText.h"
@@ -329,6 +333,7 @@ const Fact kFacts[] = {
 bool ApplyFact(SimMachine& m, const std::string& key, const std::string& value) {
   for (const Fact& fact : kFacts)
     if (key == fact.key) return fact.apply(m, value);
+  if (ApplyInstallerFact(m.installer(), key, value)) return true;
   for (const FolderKey& folder : kFolderKeys)
     if (key == folder.key)
       return ApplyText(value, [&](const std::wstring& t) { m.SetFolder(folder.csidl, t); });
@@ -412,6 +417,7 @@ std::string FactsText(SimMachine& m) {
   for (const auto& [upper, variable] : s.Environment())
     AddFact(&out, "environment", EscapeField(variable.first + L"=" + variable.second));
   for (int answer : m.ui().QueuedAnswers()) AddFact(&out, "box-answer", AnswerText(answer));
+  out += InstallerFactsText(m.installer());
   return out;
 }
 

@@ -6,6 +6,7 @@ namespace platform {
 class Com;
 class CurrentProcess;
 class Files;
+class Installer;
 class KernelObjects;
 class Processes;
 class Registry;
@@ -22,6 +23,7 @@ namespace platform::win32 {
 Com& Win32Com();
 CurrentProcess& Win32CurrentProcess();
 Files& Win32Files();
+Installer& Win32Installer();
 KernelObjects& Win32KernelObjects();
 Processes& Win32Processes();
 Registry& Win32Registry();
