@@ -20,10 +20,6 @@ struct FileIdentity {
 };
 
 namespace msi {
-constexpr Win32Error Success = 0;
-constexpr Win32Error InvalidParameter = 87;
-constexpr Win32Error MoreData = 234;
-constexpr Win32Error NoMoreItems = 259;
 constexpr Win32Error UnknownProduct = 1605;
 constexpr Win32Error UnknownProperty = 1608;
 constexpr Win32Error InstallFailure = 1603;

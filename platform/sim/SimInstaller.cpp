@@ -67,8 +67,8 @@ Win32Error SimInstaller::InstallProduct(const std::wstring& package, const std::
   WriteLog(L"Installing '" + package + L"' with '" + commandLine + L"'.");
   const SimPackageBehaviour* behaviour = BehaviourOf(package);
   const Win32Error result =
-      behaviour && behaviour->installResult ? *behaviour->installResult : msi::Success;
-  if (result != msi::Success && result != msi::SuccessRebootRequired) return result;
+      behaviour && behaviour->installResult ? *behaviour->installResult : err::Success;
+  if (result != err::Success && result != msi::SuccessRebootRequired) return result;
   std::wstring full;
   if (!files_.FullPath(package, &full) || files_.Attributes(full) == file::InvalidAttributes)
     return msi::PackageOpenFailed;
@@ -86,55 +86,55 @@ Win32Error SimInstaller::InstallProduct(const std::wstring& package, const std::
 
 Win32Error SimInstaller::EnableLog(std::uint32_t logMode, const std::wstring& path, std::uint32_t) {
   logPath_.clear();
-  if (logMode == 0) return msi::Success;
+  if (logMode == 0) return err::Success;
   // Without the append attribute the log starts afresh; a log that cannot be created is
   // refused as Windows refuses it.
   files_.Delete(path);
   ScopedFile log(files_.Create(path, file::GenericWrite, file::ShareWrite, file::OpenAlways,
                                file::AttributeNormal));
-  if (!log.Valid()) return msi::InvalidParameter;
+  if (!log.Valid()) return err::InvalidParameter;
   std::wstring full;
   logPath_ = files_.FullPath(path, &full) ? full : path;
-  return msi::Success;
+  return err::Success;
 }
 
 Win32Error SimInstaller::EnumRelatedProducts(const std::wstring& upgradeCode, std::uint32_t index,
                                              std::wstring* productCode) {
   productCode->clear();
-  if (!IsBracedGuid(upgradeCode)) return msi::InvalidParameter;
+  if (!IsBracedGuid(upgradeCode)) return err::InvalidParameter;
   std::uint32_t seen = 0;
   for (const SimProduct& product : products_) {
     if (!SameGuid(product.upgradeCode, upgradeCode)) continue;
     if (seen++ < index) continue;
     *productCode = product.productCode;
-    return msi::Success;
+    return err::Success;
   }
-  return msi::NoMoreItems;
+  return err::NoMoreItems;
 }
 
 Win32Error SimInstaller::GetProductInfo(const std::wstring& product, const std::wstring& property,
                                         std::uint32_t bufferChars, std::wstring* value) {
   value->clear();
-  if (!IsBracedGuid(product)) return msi::InvalidParameter;
+  if (!IsBracedGuid(product)) return err::InvalidParameter;
   const SimProduct* found = FindProduct(product);
   if (found == nullptr) return msi::UnknownProduct;
   if (property != L"VersionString") return msi::UnknownProperty;
-  if (found->version.size() + 1 > bufferChars) return msi::MoreData;
+  if (found->version.size() + 1 > bufferChars) return err::MoreData;
   *value = found->version;
-  return msi::Success;
+  return err::Success;
 }
 
 Win32Error SimInstaller::ConfigureProduct(const std::wstring& product, int, int installState,
                                           const std::wstring& commandLine) {
-  if (!IsBracedGuid(product) || installState != msi::InstallStateAbsent) return msi::InvalidParameter;
+  if (!IsBracedGuid(product) || installState != msi::InstallStateAbsent) return err::InvalidParameter;
   SimProduct* found = FindProduct(product);
   if (found == nullptr) return msi::UnknownProduct;
   removals_.push_back(product);
   WriteLog(L"Removing product '" + product + L"' with '" + commandLine + L"'.");
   const SimPackageBehaviour* behaviour = BehaviourOf(found->package);
   const Win32Error result =
-      behaviour && behaviour->uninstallResult ? *behaviour->uninstallResult : msi::Success;
-  if (result == msi::Success || result == msi::SuccessRebootRequired)
+      behaviour && behaviour->uninstallResult ? *behaviour->uninstallResult : err::Success;
+  if (result == err::Success || result == msi::SuccessRebootRequired)
     products_.erase(products_.begin() + (found - products_.data()));
   return result;
 }

@@ -143,7 +143,7 @@ void RunCommandInstall(CommandParameters& line, SetupState& state) {
              commandLine, level);
   platform::installer().SetInternalUi(level);
   const platform::Win32Error r = platform::installer().InstallProduct(file, commandLine);
-  const bool succeeded = r == platform::msi::Success || r == platform::msi::SuccessRebootRequired;
+  const bool succeeded = r == platform::err::Success || r == platform::msi::SuccessRebootRequired;
   const LineResult result = succeeded ? LineResult::Success : LineResult::Failure;
   TAMBER_LOG(Info, kCategory, L"MsiInstallProductW returned %d: %s", r, ResultWord(result));
   line.SetResult(result);

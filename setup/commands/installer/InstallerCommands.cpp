@@ -76,23 +76,23 @@ bool IsProductInstalled(const std::wstring& upgradeCode, const std::wstring& ver
   platform::Installer& installer = platform::installer();
   std::wstring product;
   const platform::Win32Error found = installer.EnumRelatedProducts(upgradeCode, 0, &product);
-  if (found == platform::msi::Success) {
+  if (found == platform::err::Success) {
     TAMBER_LOG(Info, kCategory, L"Found installed msi with Product Code '%s'.", product);
     std::wstring installedVersion;
     const platform::Win32Error read =
         installer.GetProductInfo(product, L"VersionString", 50, &installedVersion);
-    if (read == platform::msi::Success)
+    if (read == platform::err::Success)
       installed = CompareVersionStrings(version, installedVersion) <= 0;
     else
       TAMBER_LOG(Error, kCategory,
                  L"MsiGetProductInfoW called with 'VersionString' failed with return value %d (%sERROR_UNKNOWN_PROPERTY).",
                  read, NotUnless(read, platform::msi::UnknownProperty));
-  } else if (found == platform::msi::NoMoreItems) {
+  } else if (found == platform::err::NoMoreItems) {
     TAMBER_LOG(Info, kCategory, L"MsiEnumRelatedProductsW reports not installed (returned ERROR_NO_MORE_ITEMS).");
   } else {
     TAMBER_LOG(Error, kCategory,
                L"MsiEnumRelatedProductsW failed with return value %d (%sERROR_INVALID_PARAMETER).",
-               found, NotUnless(found, platform::msi::InvalidParameter));
+               found, NotUnless(found, platform::err::InvalidParameter));
   }
   TAMBER_LOG(Info, kCategory, L"Product is%sinstalled.", installed ? L" " : L" not ");
   return installed;
@@ -117,7 +117,7 @@ void RunCommandUninstall(CommandParameters& line, SetupState& state) {
              product, commandLine);
   const platform::Win32Error result = platform::installer().ConfigureProduct(
       product, platform::msi::DefaultInstallLevel, platform::msi::InstallStateAbsent, commandLine);
-  const bool succeeded = result == platform::msi::Success || result == platform::msi::SuccessRebootRequired;
+  const bool succeeded = result == platform::err::Success || result == platform::msi::SuccessRebootRequired;
   line.SetResult(succeeded ? LineResult::Success : LineResult::Failure);
   line.SetParameter(L"msi-result", std::to_wstring(result));
   if (result == platform::msi::SuccessRebootRequired) state.rebootMode = kRebootWhenConvenient;
@@ -136,11 +136,11 @@ void RunCommandEnableMSILog(CommandParameters& line, SetupState& state) {
     TAMBER_LOG(Info, kCategory, L"Enabling Windows Installer logging with log mode '%d' to '%s'.", mode, path);
     const platform::Win32Error result =
         platform::installer().EnableLog(static_cast<std::uint32_t>(mode), path, 0);
-    if (result == platform::msi::Success) {
+    if (result == platform::err::Success) {
       TAMBER_LOG(Info, kCategory, L"MsiEnableLogW succeeded.");
     } else {
       TAMBER_LOG(Error, kCategory, L"MsiEnableLogW failed with return value %d (%sERROR_INVALID_PARAMETER).",
-                 result, NotUnless(result, platform::msi::InvalidParameter));
+                 result, NotUnless(result, platform::err::InvalidParameter));
       outcome = LineResult::Failure;
     }
   }
