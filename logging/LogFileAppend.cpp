@@ -3,7 +3,7 @@
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
-#include "platform/ScopedFile.h"
+#include "platform/Owner.h"
 #include "text/Utf.h"
 
 namespace logging {
@@ -26,7 +26,7 @@ platform::Handle OpenWithRetries(const std::wstring& path, std::uint32_t disposi
 
 bool AppendToLogFile(const std::wstring& path, std::wstring_view content,
                      std::uint32_t disposition) {
-  platform::ScopedFile file(OpenWithRetries(path, disposition));
+  platform::ScopedHandle file(OpenWithRetries(path, disposition));
   if (file.Get() == platform::kNoHandle) return false;
   platform::files().SeekToEnd(file.Get());
   std::string bytes = text::WideToUtf8(content);

@@ -34,8 +34,6 @@ class Files {
   virtual bool SeekToEnd(Handle file) = 0;
   // FlushFileBuffers.
   virtual bool Flush(Handle file) = 0;
-  // CloseHandle for a file handle.
-  virtual bool Close(Handle file) = 0;
 
   // GetFileAttributesW; file::InvalidAttributes when the path does not exist.
   virtual std::uint32_t Attributes(const std::wstring& path) = 0;

@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "platform/KernelObjects.h"
 #include "platform/Machine.h"
 #include "platform/Types.h"
 
@@ -47,12 +48,14 @@ class Owner {
   Value value_ = Traits::Invalid();
 };
 
-// A kernel object handle closed through the service that opened it.
-template <class Service, bool (Service::*CloseCall)(Handle), Service& (*ServiceOf)()>
-struct HandleTraits {
+// Any kernel object handle (file, process, mutex, event, token), closed through the one
+// service that closes them all.
+struct KernelHandleTraits {
   using Value = Handle;
   static Value Invalid() { return kNoHandle; }
-  static void Close(Value value) { (ServiceOf().*CloseCall)(value); }
+  static void Close(Value value) { kernel().Close(value); }
 };
+
+using ScopedHandle = Owner<KernelHandleTraits>;
 
 }  // namespace platform

@@ -1,9 +1,9 @@
 // Other processes and their windows: starting a program directly or through the shell (the
 // "runas" verb is the elevation prompt), waiting for it, its exit code, ending it, and the
 // top-level windows it shows. The grain is that of CreateProcessW, ShellExecuteExW,
-// WaitForSingleObject, GetExitCodeProcess, TerminateProcess, CloseHandle, EnumWindows,
-// GetWindowThreadProcessId and SetWindowPos; failures leave their reason in the thread's
-// last error (CurrentProcess::LastError).
+// GetExitCodeProcess, TerminateProcess, EnumWindows, GetWindowThreadProcessId and
+// SetWindowPos (waiting for a process and closing its handle are KernelObjects' Wait and
+// Close); failures leave their reason in the thread's last error (CurrentProcess::LastError).
 #pragma once
 
 #include <cstdint>
@@ -58,15 +58,10 @@ class Processes {
                                 const std::wstring& parameters, StartedProcess* started,
                                 std::uintptr_t* shellError) = 0;
 
-  // WaitForSingleObject on a process handle: wait::Object0 when it has ended,
-  // wait::Timeout, or wait::Failed.
-  virtual std::uint32_t Wait(Handle process, std::uint32_t milliseconds) = 0;
   // GetExitCodeProcess: kStillActive while the process runs.
   virtual bool ExitCode(Handle process, std::uint32_t* exitCode) = 0;
   // TerminateProcess.
   virtual bool Terminate(Handle process, std::uint32_t exitCode) = 0;
-  // CloseHandle for a process handle.
-  virtual bool Close(Handle process) = 0;
 
   // EnumWindows over the top-level windows, in z-order; `visit` returns false to stop.
   virtual bool EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) = 0;

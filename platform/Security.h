@@ -63,8 +63,6 @@ class Security {
   virtual bool OpenProcessToken(std::uint32_t access, Handle* token) = 0;
   // DuplicateToken: an impersonation token of `level`.
   virtual bool DuplicateToken(Handle token, std::uint32_t level, Handle* duplicate) = 0;
-  // CloseHandle for a token.
-  virtual bool CloseToken(Handle token) = 0;
 
   // AllocateAndInitializeSid with up to eight subauthorities; *sid receives its bytes (the
   // system's allocation is freed before returning).

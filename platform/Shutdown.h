@@ -42,8 +42,6 @@ class Shutdown {
   // AdjustTokenPrivileges with the one privilege `luid` enabled or disabled. As Windows,
   // true can mean the privilege was not held (last error ERROR_NOT_ALL_ASSIGNED, 1300).
   virtual bool AdjustPrivilege(Handle token, const Luid& luid, bool enable) = 0;
-  // CloseHandle for a token from OpenProcessToken.
-  virtual bool CloseToken(Handle token) = 0;
   // ExitWindowsEx(flags, reason): true when the request was accepted.
   virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
 };

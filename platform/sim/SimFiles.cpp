@@ -84,7 +84,8 @@ struct SimFiles::Location {
   bool IsRoot() const { return parts.names.empty(); }
 };
 
-struct SimFiles::OpenFile {
+// An open file; the host file closes with the last handle to it.
+struct SimFiles::OpenFile : SimObject {
   int fd = -1;
   std::wstring path;
   std::uint32_t access = 0;
@@ -92,11 +93,17 @@ struct SimFiles::OpenFile {
   dev_t device = 0;
   ino_t inode = 0;
   std::uint64_t position = 0;
-  bool foreign = false;  // held by "another program"
+
+  OpenFile() = default;
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() override {
+    if (fd >= 0) ::close(fd);
+  }
 };
 
-SimFiles::SimFiles(SimProcess& process, fs::path root, DriveNaming naming)
-    : process_(process), root_(std::move(root)), naming_(naming) {
+SimFiles::SimFiles(SimProcess& process, SimObjectTable& objects, fs::path root, DriveNaming naming)
+    : process_(process), objects_(objects), root_(std::move(root)), naming_(naming) {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(root_, ec)) {
     const std::string name = entry.path().filename().string();
@@ -108,10 +115,6 @@ SimFiles::SimFiles(SimProcess& process, fs::path root, DriveNaming naming)
       drives_[UpperChar(static_cast<wchar_t>(letter))] = entry.path();
   }
   AddDrive(L'C');
-}
-
-SimFiles::~SimFiles() {
-  for (auto& [handle, entry] : open_) ::close(entry.fd);
 }
 
 // --- Drives and paths.
@@ -230,17 +233,20 @@ bool SimFiles::SharingAllows(const Location& where, std::uint32_t access,
                              std::uint32_t share) const {
   struct stat st {};
   if (::stat(where.host.c_str(), &st) != 0) return true;
-  for (const auto& [handle, entry] : open_) {
-    if (entry.device != st.st_dev || entry.inode != st.st_ino) continue;
+  bool allowed = true;
+  auto check = [&](const OpenFile& entry) {
+    if (entry.device != st.st_dev || entry.inode != st.st_ino) return;
     if ((Reads(access) && !(entry.share & file::ShareRead)) ||
         (Writes(access) && !(entry.share & file::ShareWrite)) ||
         (Deletes(access) && !(entry.share & file::ShareDelete)) ||
         (Reads(entry.access) && !(share & file::ShareRead)) ||
         (Writes(entry.access) && !(share & file::ShareWrite)) ||
         (Deletes(entry.access) && !(share & file::ShareDelete)))
-      return false;
-  }
-  return true;
+      allowed = false;
+  };
+  objects_.ForEach<OpenFile>(check);
+  for (const auto& [handle, entry] : foreign_) check(*entry);
+  return allowed;
 }
 
 bool SimFiles::SharesDelete(const Location& where) const {
@@ -248,10 +254,7 @@ bool SimFiles::SharesDelete(const Location& where) const {
                                                                file::ShareDelete);
 }
 
-SimFiles::OpenFile* SimFiles::Entry(Handle file) {
-  auto it = open_.find(file);
-  return it == open_.end() || it->second.foreign ? nullptr : &it->second;
-}
+SimFiles::OpenFile* SimFiles::Entry(Handle file) { return objects_.Find<OpenFile>(file); }
 
 // --- CreateFileW.
 
@@ -267,6 +270,14 @@ Handle SimFiles::Create(const std::wstring& path, std::uint32_t access, std::uin
   const Win32Error refusal = CreateRefusal(where, access, share, disposition);
   if (refusal != err::Success) return FailHandle(refusal);
   return OpenHandle(where, access, share, disposition, attributes, false);
+}
+
+bool SimFiles::OpenAndClose(const std::wstring& path, std::uint32_t access, std::uint32_t share,
+                            std::uint32_t disposition) {
+  const Handle handle = Create(path, access, share, disposition, file::AttributeNormal);
+  if (handle == kNoHandle) return false;
+  objects_.Close(handle);
+  return true;
 }
 
 // Why CreateFileW refuses to open `where`, or Success.
@@ -300,16 +311,20 @@ Handle SimFiles::OpenHandle(const Location& where, std::uint32_t access, std::ui
   if (!where.exists && (attributes & file::AttributeReadOnly)) SetReadOnlyOnHost(host, true);
   struct stat st {};
   ::fstat(fd, &st);
-  OpenFile entry;
-  entry.fd = fd;
-  entry.path = where.full;
-  entry.access = access;
-  entry.share = share;
-  entry.device = st.st_dev;
-  entry.inode = st.st_ino;
-  entry.foreign = foreign;
-  const Handle handle = process_.NewHandle();
-  open_[handle] = entry;
+  auto entry = std::make_shared<OpenFile>();
+  entry->fd = fd;
+  entry->path = where.full;
+  entry->access = access;
+  entry->share = share;
+  entry->device = st.st_dev;
+  entry->inode = st.st_ino;
+  Handle handle = kNoHandle;
+  if (foreign) {
+    handle = process_.NewHandle();
+    foreign_[handle] = std::move(entry);
+  } else {
+    handle = objects_.Add(std::move(entry));
+  }
   const bool existed = where.exists && (disposition == file::CreateAlways ||
                                         disposition == file::OpenAlways);
   process_.SetLastError(existed ? err::AlreadyExists : err::Success);
@@ -369,14 +384,6 @@ bool SimFiles::Flush(Handle file) {
   OpenFile* entry = Entry(file);
   if (entry == nullptr) return Fail(err::InvalidHandle);
   if (!Writes(entry->access)) return Fail(err::AccessDenied);
-  return true;
-}
-
-bool SimFiles::Close(Handle file) {
-  OpenFile* entry = Entry(file);
-  if (entry == nullptr) return Fail(err::InvalidHandle);
-  ::close(entry->fd);
-  open_.erase(file);
   return true;
 }
 
@@ -583,10 +590,7 @@ void SimFiles::SetReadOnly(const std::wstring& path, bool readOnly) {
   if (!host.empty()) SetReadOnlyOnHost(host, readOnly);
 }
 
-std::size_t SimFiles::OpenHandleCount() const {
-  return static_cast<std::size_t>(std::count_if(
-      open_.begin(), open_.end(), [](const auto& item) { return !item.second.foreign; }));
-}
+std::size_t SimFiles::OpenHandleCount() const { return objects_.Count<OpenFile>(); }
 
 // --- Injected failures.
 
@@ -615,12 +619,7 @@ Handle SimFiles::HoldOpenByOtherProgram(const std::wstring& path, std::uint32_t 
   return hold;
 }
 
-void SimFiles::ReleaseOtherProgram(Handle hold) {
-  auto it = open_.find(hold);
-  if (it == open_.end() || !it->second.foreign) return;
-  ::close(it->second.fd);
-  open_.erase(it);
-}
+void SimFiles::ReleaseOtherProgram(Handle hold) { foreign_.erase(hold); }
 
 void SimFiles::ClearFailures() {
   pathFailures_.clear();

@@ -10,12 +10,14 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/sim/SimObjects.h"
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimProcess.h"
 
@@ -32,9 +34,10 @@ class SimFiles : public Files {
   static constexpr int kAlways = -1;
   static constexpr const wchar_t* kDefaultTempPath = L"C:\\Users\\User\\AppData\\Local\\Temp\\";
 
-  // Maps drive C (created when missing) and every drive folder already under `root`.
-  SimFiles(SimProcess& process, std::filesystem::path root, DriveNaming naming);
-  ~SimFiles() override;
+  // Maps drive C (created when missing) and every drive folder already under `root`. Open
+  // files are objects of `objects`, closed by KernelObjects::Close.
+  SimFiles(SimProcess& process, SimObjectTable& objects, std::filesystem::path root,
+           DriveNaming naming);
   SimFiles(const SimFiles&) = delete;
   SimFiles& operator=(const SimFiles&) = delete;
 
@@ -46,7 +49,10 @@ class SimFiles : public Files {
   bool Size(Handle file, std::uint64_t* size) override;
   bool SeekToEnd(Handle file) override;
   bool Flush(Handle file) override;
-  bool Close(Handle file) override;
+  // CreateFileW and CloseHandle at once, for the simulated services that only need to know
+  // whether a file opens (or to create it): false with the open's last error.
+  bool OpenAndClose(const std::wstring& path, std::uint32_t access, std::uint32_t share,
+                    std::uint32_t disposition);
   std::uint32_t Attributes(const std::wstring& path) override;
   bool MakeDirectory(const std::wstring& path) override;
   bool Delete(const std::wstring& path) override;
@@ -133,12 +139,13 @@ class SimFiles : public Files {
                    std::vector<FindData>* found) const;
 
   SimProcess& process_;
+  SimObjectTable& objects_;
   std::filesystem::path root_;
   DriveNaming naming_;
   std::map<wchar_t, std::filesystem::path> drives_;
   std::optional<std::wstring> currentDirectory_;
   std::wstring tempPath_ = kDefaultTempPath;
-  std::map<Handle, OpenFile> open_;
+  std::map<Handle, std::shared_ptr<OpenFile>> foreign_;  // held by "another program"
   std::map<std::wstring, Failure> pathFailures_;   // by upper-case full path
   std::map<std::wstring, Failure> writeFailures_;  // by upper-case full path; "" = any
   WriteObserver writeObserver_;

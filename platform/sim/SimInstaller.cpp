@@ -4,7 +4,6 @@
 
 #include <cwctype>
 
-#include "platform/ScopedFile.h"
 #include "platform/sim/SimMsiPackage.h"
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
@@ -90,9 +89,8 @@ Win32Error SimInstaller::EnableLog(std::uint32_t logMode, const std::wstring& pa
   // Without the append attribute the log starts afresh; a log that cannot be created is
   // refused as Windows refuses it.
   files_.Delete(path);
-  ScopedFile log(files_.Create(path, file::GenericWrite, file::ShareWrite, file::OpenAlways,
-                               file::AttributeNormal));
-  if (!log.Valid()) return err::InvalidParameter;
+  if (!files_.OpenAndClose(path, file::GenericWrite, file::ShareWrite, file::OpenAlways))
+    return err::InvalidParameter;
   std::wstring full;
   logPath_ = files_.FullPath(path, &full) ? full : path;
   return err::Success;
@@ -160,9 +158,8 @@ void SimInstaller::FreeCertificate(Certificate certificate) {
 }
 
 bool SimInstaller::FileIdentityOf(const std::wstring& path, FileIdentity* identity) {
-  ScopedFile file(files_.Create(path, file::GenericRead, file::ShareRead, file::OpenExisting,
-                                file::AttributeNormal));
-  if (!file.Valid()) return false;
+  if (!files_.OpenAndClose(path, file::GenericRead, file::ShareRead, file::OpenExisting))
+    return false;
   struct stat status {};
   if (::stat(files_.HostPath(path).c_str(), &status) != 0) {
     process_.SetLastError(err::AccessDenied);

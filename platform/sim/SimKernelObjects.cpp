@@ -1,103 +1,78 @@
 #include "platform/sim/SimKernelObjects.h"
 
-#include <atomic>
-#include <mutex>
+#include <algorithm>
+#include <limits>
+#include <utility>
 
 #include "platform/sim/SimErrors.h"
 
 namespace platform::sim {
 
-struct SimMutex {
-  std::wstring name;              // empty for an unnamed mutex
-  std::uintptr_t owner = 0;       // 0: free
+struct SimMutex : SimObject {
+  SimOwnerId owner = 0;  // 0: free
   std::uint32_t recursion = 0;
   bool abandoned = false;
   std::optional<std::uint64_t> releaseAt;  // tick at which a test holder lets go
+
+  bool Waitable() const override { return true; }
+  std::optional<std::uint64_t> SignalledAt(SimOwnerId waiter, std::uint64_t now) const override {
+    if (owner == 0 || owner == waiter) return now;
+    if (releaseAt) return std::max(now, *releaseAt);
+    return std::nullopt;
+  }
+  std::uint32_t Acquire(SimOwnerId waiter, std::uint64_t) override {
+    if (owner != waiter) Free();  // free already, or its holder's release time has come
+    const bool wasAbandoned = std::exchange(abandoned, false);
+    owner = waiter;
+    ++recursion;
+    return wasAbandoned ? wait::Abandoned : wait::Object0;
+  }
+  void Free() {
+    owner = 0;
+    recursion = 0;
+    releaseAt.reset();
+  }
+  void Abandon() {
+    Free();
+    abandoned = true;
+  }
 };
 
 namespace {
 
-// Owner ids of machines and of the holders that tests create: never reused.
-std::atomic<std::uintptr_t> g_nextOwner{1};
+struct SimEvent : SimObject {
+  bool manualReset = false;
+  bool set = false;
 
-// The process-wide namespace of named mutexes. An entry lives while a handle or a test
-// holder refers to it.
-struct Namespace {
-  std::mutex lock;
-  std::map<std::wstring, std::weak_ptr<SimMutex>> mutexes;
+  bool Waitable() const override { return true; }
+  std::optional<std::uint64_t> SignalledAt(SimOwnerId, std::uint64_t now) const override {
+    if (set) return now;
+    return std::nullopt;
+  }
+  std::uint32_t Acquire(SimOwnerId, std::uint64_t) override {
+    if (!manualReset) set = false;
+    return wait::Object0;
+  }
 };
 
-Namespace& Names() {
-  static Namespace names;
-  return names;
-}
-
-// "Local\" names the session namespace, which is the default one.
-std::wstring Canonical(const std::wstring& name) {
-  const std::wstring local = L"Local\\";
-  return name.rfind(local, 0) == 0 ? name.substr(local.size()) : name;
-}
-
-std::shared_ptr<SimMutex> Lookup(const std::wstring& name) {
-  Namespace& names = Names();
-  std::lock_guard<std::mutex> guard(names.lock);
-  auto it = names.mutexes.find(Canonical(name));
-  return it == names.mutexes.end() ? nullptr : it->second.lock();
-}
-
-// The mutex of that name, created when missing; *existed tells which.
-std::shared_ptr<SimMutex> OpenOrCreate(const std::wstring& name, bool* existed) {
-  Namespace& names = Names();
-  std::lock_guard<std::mutex> guard(names.lock);
-  std::weak_ptr<SimMutex>& slot = names.mutexes[Canonical(name)];
-  std::shared_ptr<SimMutex> mutex = slot.lock();
-  *existed = mutex != nullptr;
-  if (!mutex) {
-    mutex = std::make_shared<SimMutex>();
-    mutex->name = Canonical(name);
-    slot = mutex;
-  }
-  return mutex;
-}
-
-void Forget(const std::shared_ptr<SimMutex>& mutex) {
-  if (mutex->name.empty()) return;
-  Namespace& names = Names();
-  std::lock_guard<std::mutex> guard(names.lock);
-  auto it = names.mutexes.find(mutex->name);
-  if (it != names.mutexes.end() && it->second.use_count() <= 1) names.mutexes.erase(it);
-}
-
-void Abandon(SimMutex& mutex) {
-  mutex.owner = 0;
-  mutex.recursion = 0;
-  mutex.abandoned = true;
-  mutex.releaseAt.reset();
+// Creating a named object that exists opens it; last error tells which happened.
+template <class T>
+std::shared_ptr<T> OpenOrCreateNamed(const std::wstring& name, bool* existed) {
+  *existed = false;
+  if (name.empty()) return std::make_shared<T>();
+  return SimNamedObjects::OpenOrCreate<T>(name, existed, [] { return std::make_shared<T>(); });
 }
 
 }  // namespace
 
-SimKernelObjects::SimKernelObjects(SimClock& clock, SimProcess& process)
-    : clock_(clock), process_(process), ownerId_(g_nextOwner++) {}
+SimKernelObjects::SimKernelObjects(SimClock& clock, SimProcess& process, SimObjectTable& objects)
+    : clock_(clock), process_(process), objects_(objects) {}
 
-SimKernelObjects::~SimKernelObjects() { CloseAll(); }
-
-void SimKernelObjects::CloseAll() {
-  for (auto& [handle, mutex] : handles_)
-    if (mutex->owner == ownerId_) Abandon(*mutex);
-  std::map<Handle, std::shared_ptr<SimMutex>> closing;
-  closing.swap(handles_);
-  for (auto& [handle, mutex] : closing) {
-    std::shared_ptr<SimMutex> last = std::move(mutex);
-    Forget(last);
-  }
-  std::map<std::wstring, std::shared_ptr<SimMutex>> held;
-  held.swap(held_);
-  for (auto& [name, mutex] : held) {
-    if (mutex->owner != 0) Abandon(*mutex);
-    std::shared_ptr<SimMutex> last = std::move(mutex);
-    Forget(last);
-  }
+SimKernelObjects::~SimKernelObjects() {
+  objects_.ForEach<SimMutex>([this](SimMutex& mutex) {
+    if (mutex.owner == objects_.Owner()) mutex.Abandon();
+  });
+  while (!held_.empty()) EndHold(held_.begin()->first, true);
 }
 
 Handle SimKernelObjects::CreateNamedMutex(const std::wstring& name, bool initialOwner,
@@ -109,63 +84,22 @@ Handle SimKernelObjects::CreateNamedMutex(const std::wstring& name, bool initial
     return kNoHandle;
   }
   bool existed = false;
-  std::shared_ptr<SimMutex> mutex =
-      name.empty() ? std::make_shared<SimMutex>() : OpenOrCreate(name, &existed);
+  std::shared_ptr<SimMutex> mutex = OpenOrCreateNamed<SimMutex>(name, &existed);
+  if (!mutex) return kNoHandle;  // the name belongs to an object of another kind
   if (!existed && initialOwner) {
-    mutex->owner = ownerId_;
+    mutex->owner = objects_.Owner();
     mutex->recursion = 1;
   }
-  const Handle handle = process_.NewHandle();
-  handles_[handle] = mutex;
+  const Handle handle = objects_.Add(mutex);
   *alreadyExisted = existed;
   process_.SetLastError(existed ? err::AlreadyExists : err::Success);
   return handle;
 }
 
-SimMutex* SimKernelObjects::MutexOf(Handle handle) const {
-  auto it = handles_.find(handle);
-  return it == handles_.end() ? nullptr : it->second.get();
-}
-
-std::uint32_t SimKernelObjects::Acquire(SimMutex& mutex) {
-  const bool wasAbandoned = mutex.abandoned;
-  mutex.abandoned = false;
-  mutex.owner = ownerId_;
-  ++mutex.recursion;
-  return wasAbandoned ? wait::Abandoned : wait::Object0;
-}
-
-std::uint32_t SimKernelObjects::Wait(Handle object, std::uint32_t milliseconds) {
-  SimMutex* mutex = MutexOf(object);
-  if (mutex == nullptr) {
-    process_.SetLastError(err::InvalidHandle);
-    return wait::Failed;
-  }
-  if (mutex->owner == 0 || mutex->owner == ownerId_) return Acquire(*mutex);
-  const bool infinite = milliseconds == wait::Infinite;
-  const std::uint64_t deadline = clock_.Ticks() + milliseconds;
-  if (mutex->releaseAt && (infinite || *mutex->releaseAt <= deadline)) {
-    if (*mutex->releaseAt > clock_.Ticks()) clock_.Advance(*mutex->releaseAt - clock_.Ticks());
-    mutex->owner = 0;
-    mutex->recursion = 0;
-    mutex->releaseAt.reset();
-    return Acquire(*mutex);
-  }
-  if (infinite) {
-    process_.SetLastError(simerr::PossibleDeadlock);
-    return wait::Failed;
-  }
-  clock_.Advance(milliseconds);
-  return wait::Timeout;
-}
-
 bool SimKernelObjects::ReleaseMutex(Handle handle) {
-  SimMutex* mutex = MutexOf(handle);
-  if (mutex == nullptr) {
-    process_.SetLastError(err::InvalidHandle);
-    return false;
-  }
-  if (mutex->owner != ownerId_) {
+  SimMutex* mutex = objects_.Find<SimMutex>(handle);
+  if (mutex == nullptr) return false;
+  if (mutex->owner != objects_.Owner()) {
     process_.SetLastError(simerr::NotOwner);
     return false;
   }
@@ -173,51 +107,108 @@ bool SimKernelObjects::ReleaseMutex(Handle handle) {
   return true;
 }
 
-bool SimKernelObjects::Close(Handle handle) {
-  auto it = handles_.find(handle);
-  if (it == handles_.end()) {
-    process_.SetLastError(err::InvalidHandle);
-    return false;
+Handle SimKernelObjects::CreateNamedEvent(const std::wstring& name, bool manualReset, bool initiallySet,
+                                     bool* alreadyExisted) {
+  bool existed = false;
+  std::shared_ptr<SimEvent> event = OpenOrCreateNamed<SimEvent>(name, &existed);
+  *alreadyExisted = false;
+  if (!event) return kNoHandle;
+  if (!existed) {
+    event->manualReset = manualReset;
+    event->set = initiallySet;
   }
-  std::shared_ptr<SimMutex> mutex = std::move(it->second);
-  handles_.erase(it);
-  Forget(mutex);
+  const Handle handle = objects_.Add(event);
+  *alreadyExisted = existed;
+  process_.SetLastError(existed ? err::AlreadyExists : err::Success);
+  return handle;
+}
+
+bool SimKernelObjects::SetEvent(Handle handle) {
+  SimEvent* event = objects_.Find<SimEvent>(handle);
+  if (event == nullptr) return false;
+  event->set = true;
   return true;
 }
+
+std::uint32_t SimKernelObjects::Wait(Handle object, std::uint32_t milliseconds) {
+  return WaitUntil(object, milliseconds, false);
+}
+
+std::uint32_t SimKernelObjects::WaitDispatchingMessages(Handle object, std::uint32_t milliseconds) {
+  return WaitUntil(object, milliseconds, true);
+}
+
+std::uint32_t SimKernelObjects::WaitUntil(Handle handle, std::uint32_t milliseconds,
+                                          bool dispatch) {
+  const bool infinite = milliseconds == wait::Infinite;
+  const std::uint64_t deadline =
+      infinite ? std::numeric_limits<std::uint64_t>::max() : clock_.Ticks() + milliseconds;
+  for (;;) {
+    // Found again after every message: a message may close or signal the object.
+    SimObject* object = objects_.Find<SimObject>(handle);
+    if (object == nullptr) return wait::Failed;
+    if (!object->Waitable() || (failsWaits_ && failsWaits_(*object))) {
+      process_.SetLastError(err::InvalidHandle);
+      return wait::Failed;
+    }
+    const std::optional<std::uint64_t> at = object->SignalledAt(objects_.Owner(), clock_.Ticks());
+    const std::uint64_t until = at && *at <= deadline ? *at : deadline;
+    if (dispatch && RunNextMessageBy(until)) continue;
+    if (at && *at <= deadline) {
+      clock_.Advance(*at - clock_.Ticks());
+      return object->Acquire(objects_.Owner(), *at);
+    }
+    if (infinite) {
+      process_.SetLastError(simerr::PossibleDeadlock);
+      return wait::Failed;
+    }
+    clock_.Advance(deadline - clock_.Ticks());
+    return wait::Timeout;
+  }
+}
+
+bool SimKernelObjects::RunNextMessageBy(std::uint64_t tick) {
+  if (messages_.empty() || messages_.begin()->first > tick) return false;
+  auto next = messages_.begin();
+  if (next->first > clock_.Ticks()) clock_.Advance(next->first - clock_.Ticks());
+  std::function<void()> message = std::move(next->second);
+  messages_.erase(next);
+  message();
+  return true;
+}
+
+void SimKernelObjects::PostMessageAfter(std::uint64_t afterMs, std::function<void()> message) {
+  messages_.emplace(clock_.Ticks() + afterMs, std::move(message));
+}
+
+bool SimKernelObjects::Close(Handle handle) { return objects_.Close(handle); }
 
 // --- Another process, for tests.
 
 bool SimKernelObjects::HoldMutex(const std::wstring& name,
                                  std::optional<std::uint64_t> releaseAfterMs) {
   bool existed = false;
-  std::shared_ptr<SimMutex> mutex = OpenOrCreate(name, &existed);
-  if (mutex->owner != 0) return false;
-  mutex->owner = g_nextOwner++;
+  std::shared_ptr<SimMutex> mutex = OpenOrCreateNamed<SimMutex>(name, &existed);
+  if (!mutex || mutex->owner != 0) return false;
+  mutex->owner = NewSimOwnerId();
   mutex->recursion = 1;
   mutex->abandoned = false;
   if (releaseAfterMs) mutex->releaseAt = clock_.Ticks() + *releaseAfterMs;
-  held_[Canonical(name)] = mutex;
+  held_[name] = Held{mutex->owner, mutex};
   return true;
 }
 
-void SimKernelObjects::ReleaseHeldMutex(const std::wstring& name) {
-  auto it = held_.find(Canonical(name));
-  if (it == held_.end()) return;
-  it->second->owner = 0;
-  it->second->recursion = 0;
-  it->second->releaseAt.reset();
-  std::shared_ptr<SimMutex> mutex = std::move(it->second);
-  held_.erase(it);
-  Forget(mutex);
-}
+void SimKernelObjects::ReleaseHeldMutex(const std::wstring& name) { EndHold(name, false); }
 
-void SimKernelObjects::AbandonHeldMutex(const std::wstring& name) {
-  auto it = held_.find(Canonical(name));
+void SimKernelObjects::AbandonHeldMutex(const std::wstring& name) { EndHold(name, true); }
+
+void SimKernelObjects::EndHold(const std::wstring& name, bool abandon) {
+  auto it = held_.find(name);
   if (it == held_.end()) return;
-  Abandon(*it->second);
-  std::shared_ptr<SimMutex> mutex = std::move(it->second);
+  // A holder whose release time has passed gave the mutex to a waiter already.
+  SimMutex& mutex = *it->second.mutex;
+  if (mutex.owner == it->second.holder) abandon ? mutex.Abandon() : mutex.Free();
   held_.erase(it);
-  Forget(mutex);
 }
 
 void SimKernelObjects::FailMutexCreation(Win32Error error, int times) {
@@ -225,11 +216,13 @@ void SimKernelObjects::FailMutexCreation(Win32Error error, int times) {
   createFailures_ = times;
 }
 
-bool SimKernelObjects::MutexExists(const std::wstring& name) { return Lookup(name) != nullptr; }
+bool SimKernelObjects::MutexExists(const std::wstring& name) {
+  return std::dynamic_pointer_cast<SimMutex>(SimNamedObjects::Find(name)) != nullptr;
+}
 
 bool SimKernelObjects::OwnsMutex(const std::wstring& name) const {
-  std::shared_ptr<SimMutex> mutex = Lookup(name);
-  return mutex && mutex->owner == ownerId_;
+  auto mutex = std::dynamic_pointer_cast<SimMutex>(SimNamedObjects::Find(name));
+  return mutex && mutex->owner == objects_.Owner();
 }
 
 }  // namespace platform::sim

@@ -1,10 +1,13 @@
-// Named kernel objects of the simulated machine. Named mutexes live in one namespace shared
-// by every SimMachine in the process, so a second machine (or a test holding a mutex with
-// HoldMutex) acts as another process. Waiting never blocks: the virtual clock moves by the
-// time-out, or to the moment a holder scheduled its release.
+// Kernel objects of the simulated machine: closing and waiting on any handle of its one
+// object table, named mutexes and events shared with other machines in the host process
+// (a second machine, or a test holding a mutex with HoldMutex, acts as another process), and
+// the thread's window messages. Waiting never blocks: the virtual clock moves by the
+// time-out, or to the moment the object becomes signalled by itself (a process ends, a
+// holder lets go); a wait that dispatches messages runs the messages due on the way.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,29 +15,37 @@
 
 #include "platform/KernelObjects.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimObjects.h"
 #include "platform/sim/SimProcess.h"
 
 namespace platform::sim {
 
-struct SimMutex;  // a mutex object, shared by the handles of every machine
+struct SimMutex;
 
 class SimKernelObjects : public KernelObjects {
  public:
-  SimKernelObjects(SimClock& clock, SimProcess& process);
-  // Like a process that ends: closes every handle; mutexes this machine owns are abandoned.
+  SimKernelObjects(SimClock& clock, SimProcess& process, SimObjectTable& objects);
+  // Like a process that ends: mutexes this machine owns are abandoned.
   ~SimKernelObjects() override;
   SimKernelObjects(const SimKernelObjects&) = delete;
   SimKernelObjects& operator=(const SimKernelObjects&) = delete;
 
   Handle CreateNamedMutex(const std::wstring& name, bool initialOwner,
                           bool* alreadyExisted) override;
-  // Object0 when the mutex is free or already ours (recursively), Abandoned when its owner
-  // went away without releasing it (the caller then owns it), Timeout when another owner
-  // holds it past the time-out. An infinite wait on a mutex held for good would hang
-  // Windows: here it fails with PossibleDeadlock.
-  std::uint32_t Wait(Handle object, std::uint32_t milliseconds) override;
   // NotOwner when this machine does not own the mutex.
   bool ReleaseMutex(Handle mutex) override;
+  Handle CreateNamedEvent(const std::wstring& name, bool manualReset, bool initiallySet,
+                     bool* alreadyExisted) override;
+  bool SetEvent(Handle event) override;
+  // Object0 when the object is signalled by the deadline (a mutex free or already ours,
+  // recursively; Abandoned when its owner went away without releasing it), Timeout
+  // otherwise. An infinite wait that nothing but another action could end would hang
+  // Windows: here it fails with PossibleDeadlock. A handle to an object that cannot be
+  // waited on (a file, a token) fails with InvalidHandle.
+  std::uint32_t Wait(Handle object, std::uint32_t milliseconds) override;
+  // The same wait; the messages posted with PostMessageAt run when their tick is reached
+  // on the way, in order, and may signal the object.
+  std::uint32_t WaitDispatchingMessages(Handle object, std::uint32_t milliseconds) override;
   bool Close(Handle object) override;
 
   // --- Another process, for tests: holds the named mutex (created when missing) from now,
@@ -46,25 +57,42 @@ class SimKernelObjects : public KernelObjects {
   void AbandonHeldMutex(const std::wstring& name);
   // The next `times` CreateNamedMutex calls fail with `error`.
   void FailMutexCreation(Win32Error error, int times = 1);
+  // Waits on handles to a T (say, SimRunningProcess) fail from now on (wait::Failed,
+  // InvalidHandle).
+  template <class T>
+  void FailWaitsOn() {
+    failsWaits_ = [](const SimObject& object) { return dynamic_cast<const T*>(&object) != nullptr; };
+  }
+  // A window message for this thread, run `afterMs` milliseconds of virtual time from now
+  // by a wait that dispatches messages.
+  void PostMessageAfter(std::uint64_t afterMs, std::function<void()> message);
+  std::size_t PendingMessageCount() const { return messages_.size(); }
 
   // Whether a mutex of that name exists anywhere in the process, and whether this machine
   // owns it.
   static bool MutexExists(const std::wstring& name);
   bool OwnsMutex(const std::wstring& name) const;
-  std::size_t OpenHandleCount() const { return handles_.size(); }
+  // Every handle this machine has open, of any kind (for leak checks).
+  std::size_t OpenHandleCount() const { return objects_.Count(); }
 
  private:
-  SimMutex* MutexOf(Handle handle) const;
-  std::uint32_t Acquire(SimMutex& mutex);
-  void CloseAll();
+  std::uint32_t WaitUntil(Handle object, std::uint32_t milliseconds, bool dispatch);
+  bool RunNextMessageBy(std::uint64_t tick);
+  // The holder lets go of a mutex it still owns, abandoning it or not.
+  void EndHold(const std::wstring& name, bool abandon);
 
   SimClock& clock_;
   SimProcess& process_;
-  const std::uintptr_t ownerId_;  // this machine as an owner of mutexes
-  std::map<Handle, std::shared_ptr<SimMutex>> handles_;
-  std::map<std::wstring, std::shared_ptr<SimMutex>> held_;  // held for tests as "another process"
+  SimObjectTable& objects_;
+  struct Held {
+    SimOwnerId holder;
+    std::shared_ptr<SimMutex> mutex;
+  };
+  std::map<std::wstring, Held> held_;  // held for tests as "another process", by name
+  std::multimap<std::uint64_t, std::function<void()>> messages_;  // by the tick they are due
   Win32Error createFailure_ = 0;
   int createFailures_ = 0;
+  std::function<bool(const SimObject&)> failsWaits_;
 };
 
 }  // namespace platform::sim

@@ -17,15 +17,16 @@ std::filesystem::path CreatedRoot(const std::filesystem::path& root) {
 
 SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
     : process_(clock_),
-      files_(process_, CreatedRoot(root), naming),
+      objects_(process_),
+      files_(process_, objects_, CreatedRoot(root), naming),
       installer_(process_, files_),
       system_(clock_, process_),
-      kernel_(clock_, process_),
+      kernel_(clock_, process_, objects_),
       resources_(process_, system_),
       shell_(files_),
-      shutdown_(process_),
-      security_(process_),
-      processes_(clock_, process_, files_, security_) {
+      shutdown_(process_, objects_),
+      security_(process_, objects_),
+      processes_(clock_, process_, objects_, files_, security_) {
   processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
     return RunSecondInstance(*this, commandLine, elevated);
   });

@@ -25,6 +25,7 @@
 #include "platform/sim/SimFiles.h"
 #include "platform/sim/SimInstaller.h"
 #include "platform/sim/SimKernelObjects.h"
+#include "platform/sim/SimObjects.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimRegistry.h"
@@ -58,6 +59,7 @@ class SimMachine {
 
   SimClock& clock() { return clock_; }
   SimProcess& process() { return process_; }
+  SimObjectTable& objects() { return objects_; }
   SimFiles& files() { return files_; }
   SimInstaller& installer() { return installer_; }
   SimRegistry& registry() { return registry_; }
@@ -106,6 +108,8 @@ class SimMachine {
 
   SimClock clock_;
   SimProcess process_;
+  // Before the services: the objects of their handles outlive them.
+  SimObjectTable objects_;
   SimFiles files_;
   SimInstaller installer_;
   SimRegistry registry_;

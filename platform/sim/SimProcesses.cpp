@@ -22,9 +22,9 @@ std::wstring ProgramOfCommandLine(const std::wstring& commandLine) {
   return commandLine.substr(0, commandLine.find_first_of(L" \t"));
 }
 
-SimProcesses::SimProcesses(SimClock& clock, SimProcess& process, SimFiles& files,
-                           SimSecurity& security)
-    : clock_(clock), process_(process), files_(files), security_(security) {}
+SimProcesses::SimProcesses(SimClock& clock, SimProcess& process, SimObjectTable& objects,
+                           SimFiles& files, SimSecurity& security)
+    : clock_(clock), process_(process), objects_(objects), files_(files), security_(security) {}
 
 void SimProcesses::SetProgram(const std::wstring& path, const SimProgram& program) {
   programs_[UpperCase(path)] = program;
@@ -37,15 +37,6 @@ const SimProgram& SimProcesses::ProgramAt(const std::wstring& path) const {
 
 bool SimProcesses::IsOwnExecutable(const std::wstring& path) const {
   return EqualsNoCase(path, process_.ExePath());
-}
-
-SimProcesses::Running* SimProcesses::RunningOf(Handle handle) {
-  auto found = handles_.find(handle);
-  if (found == handles_.end()) {
-    process_.SetLastError(err::InvalidHandle);
-    return nullptr;
-  }
-  return &running_[found->second];
 }
 
 bool SimProcesses::Launch(const std::wstring& path, const std::wstring& commandLine,
@@ -63,22 +54,21 @@ bool SimProcesses::Launch(const std::wstring& path, const std::wstring& commandL
   }
   const std::uint32_t processId = nextProcessId_ += 4;
   starts_.push_back({commandLine, verb, elevated, processId});
-  Running running;
-  running.program = ProgramAt(fullPath);
-  running.startTick = clock_.Ticks();
-  running.endTick = running.startTick + running.program.runMilliseconds;
-  running.exitCode = running.program.exitCode;
-  if (running.program.showsWindow) running.window = nextWindow_ += 0x10;
+  auto running = std::make_shared<SimRunningProcess>();
+  running->program = ProgramAt(fullPath);
+  running->startTick = clock_.Ticks();
+  running->endTick = running->startTick + running->program.runMilliseconds;
+  running->exitCode = running->program.exitCode;
+  if (running->program.showsWindow) running->window = nextWindow_ += 0x10;
   if (IsOwnExecutable(fullPath) && instanceRunner_) {
     // The second instance runs to its end before the start returns: the caller only waits
     // for it, and the machine has one thread.
-    running.exitCode = instanceRunner_(commandLine, elevated);
-    running.endTick = clock_.Ticks();
+    running->exitCode = instanceRunner_(commandLine, elevated);
+    running->endTick = clock_.Ticks();
   }
   running_[processId] = running;
-  started->process = process_.NewHandle();
+  started->process = objects_.Add(running);
   started->processId = processId;
-  handles_[started->process] = processId;
   process_.SetLastError(err::Success);
   return true;
 }
@@ -118,31 +108,15 @@ bool SimProcesses::ShellExecuteVerb(const std::wstring& verb, const std::wstring
   return true;
 }
 
-std::uint32_t SimProcesses::Wait(Handle process, std::uint32_t milliseconds) {
-  Running* running = RunningOf(process);
-  if (running == nullptr || failWaits_) {
-    process_.SetLastError(err::InvalidHandle);
-    return wait::Failed;
-  }
-  const std::uint64_t now = clock_.Ticks();
-  if (running->endTick <= now) return wait::Object0;
-  if (milliseconds != wait::Infinite && now + milliseconds < running->endTick) {
-    clock_.Advance(milliseconds);
-    return wait::Timeout;
-  }
-  clock_.Advance(running->endTick - now);
-  return wait::Object0;
-}
-
 bool SimProcesses::ExitCode(Handle process, std::uint32_t* exitCode) {
-  Running* running = RunningOf(process);
+  SimRunningProcess* running = RunningOf(process);
   if (running == nullptr) return false;
   *exitCode = running->endTick <= clock_.Ticks() ? running->exitCode : kStillActive;
   return true;
 }
 
 bool SimProcesses::Terminate(Handle process, std::uint32_t exitCode) {
-  Running* running = RunningOf(process);
+  SimRunningProcess* running = RunningOf(process);
   if (running == nullptr) return false;
   if (running->endTick <= clock_.Ticks()) {
     process_.SetLastError(err::AccessDenied);
@@ -153,27 +127,19 @@ bool SimProcesses::Terminate(Handle process, std::uint32_t exitCode) {
   return true;
 }
 
-bool SimProcesses::Close(Handle process) {
-  if (handles_.erase(process) == 0) {
-    process_.SetLastError(err::InvalidHandle);
-    return false;
-  }
-  return true;
-}
-
 bool SimProcesses::EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) {
   const std::uint64_t now = clock_.Ticks();
   for (const auto& [processId, running] : running_) {
-    const bool shown = running.window != kNoWindow && running.endTick > now &&
-                       running.startTick + running.program.windowAfterMilliseconds <= now;
-    if (shown && !visit(running.window)) break;
+    const bool shown = running->window != kNoWindow && running->endTick > now &&
+                       running->startTick + running->program.windowAfterMilliseconds <= now;
+    if (shown && !visit(running->window)) break;
   }
   return true;
 }
 
 std::uint32_t SimProcesses::WindowProcessId(WindowHandle window) {
   for (const auto& [processId, running] : running_)
-    if (running.window == window && window != kNoWindow) return processId;
+    if (running->window == window && window != kNoWindow) return processId;
   return 0;
 }
 
@@ -186,7 +152,7 @@ bool SimProcesses::SetWindowPosition(WindowHandle window, WindowHandle, int, int
     process_.SetLastError(kInvalidWindowHandle);
     return false;
   }
-  if (running_[processId].program.windowRefusesMove) {
+  if (running_[processId]->program.windowRefusesMove) {
     process_.SetLastError(kAccessDenied);
     return false;
   }

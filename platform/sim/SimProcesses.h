@@ -8,12 +8,15 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Processes.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimFiles.h"
+#include "platform/sim/SimObjects.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimSecurity.h"
 
@@ -36,13 +39,28 @@ struct SimProcessStart {
   std::uint32_t processId = 0;
 };
 
+// A process the machine started, as its handles see it: signalled when it ends.
+struct SimRunningProcess : SimObject {
+  SimProgram program;
+  std::uint64_t startTick = 0;
+  std::uint64_t endTick = 0;
+  std::uint32_t exitCode = 0;
+  WindowHandle window = kNoWindow;
+
+  bool Waitable() const override { return true; }
+  std::optional<std::uint64_t> SignalledAt(SimOwnerId, std::uint64_t now) const override {
+    return now > endTick ? now : endTick;
+  }
+};
+
 class SimProcesses : public Processes {
  public:
   // Runs this program's own executable again with `commandLine` (its path quoted, then the
   // parameters), elevated or not, and returns its exit code.
   using InstanceRunner = std::function<std::uint32_t(const std::wstring& commandLine, bool elevated)>;
 
-  SimProcesses(SimClock& clock, SimProcess& process, SimFiles& files, SimSecurity& security);
+  SimProcesses(SimClock& clock, SimProcess& process, SimObjectTable& objects, SimFiles& files,
+               SimSecurity& security);
   SimProcesses(const SimProcesses&) = delete;
   SimProcesses& operator=(const SimProcesses&) = delete;
 
@@ -55,12 +73,8 @@ class SimProcesses : public Processes {
   bool ShellExecuteVerb(const std::wstring& verb, const std::wstring& file,
                         const std::wstring& parameters, StartedProcess* started,
                         std::uintptr_t* shellError) override;
-  // An infinite wait moves the clock to the program's end; a shorter one moves it by the
-  // time-out at most.
-  std::uint32_t Wait(Handle process, std::uint32_t milliseconds) override;
   bool ExitCode(Handle process, std::uint32_t* exitCode) override;
   bool Terminate(Handle process, std::uint32_t exitCode) override;
-  bool Close(Handle process) override;
   // The windows of the programs that show one and have shown it by now.
   bool EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) override;
   std::uint32_t WindowProcessId(WindowHandle window) override;
@@ -74,40 +88,29 @@ class SimProcesses : public Processes {
   void QueueElevationAnswer(bool accept) { elevationAnswers_.push_back(accept); }
   int ElevationPromptCount() const { return elevationPrompts_; }
   void SetInstanceRunner(InstanceRunner runner) { instanceRunner_ = std::move(runner); }
-  // Waits on a process handle fail (wait::Failed, InvalidHandle) from now on.
-  void FailWaits(bool fail) { failWaits_ = fail; }
   const std::vector<SimProcessStart>& Starts() const { return starts_; }
   // The window moved to the top last, or kNoWindow.
   WindowHandle TopWindow() const { return topWindow_; }
-  std::size_t OpenHandleCount() const { return handles_.size(); }
+  std::size_t OpenHandleCount() const { return objects_.Count<SimRunningProcess>(); }
 
  private:
-  struct Running {
-    SimProgram program;
-    std::uint64_t startTick = 0;
-    std::uint64_t endTick = 0;
-    std::uint32_t exitCode = 0;
-    WindowHandle window = kNoWindow;
-  };
-
   bool Launch(const std::wstring& path, const std::wstring& commandLine, const std::wstring& verb,
               bool elevated, StartedProcess* started);
   bool AnswerElevationPrompt();
   const SimProgram& ProgramAt(const std::wstring& path) const;
   bool IsOwnExecutable(const std::wstring& path) const;
-  Running* RunningOf(Handle handle);
+  SimRunningProcess* RunningOf(Handle handle) { return objects_.Find<SimRunningProcess>(handle); }
 
   SimClock& clock_;
   SimProcess& process_;
+  SimObjectTable& objects_;
   SimFiles& files_;
   SimSecurity& security_;
   std::map<std::wstring, SimProgram> programs_;  // by upper-case path
-  std::map<std::uint32_t, Running> running_;     // by process id
-  std::map<Handle, std::uint32_t> handles_;      // open process handles
+  std::map<std::uint32_t, std::shared_ptr<SimRunningProcess>> running_;  // by process id
   std::deque<bool> elevationAnswers_;
   int elevationPrompts_ = 0;
   InstanceRunner instanceRunner_;
-  bool failWaits_ = false;
   std::vector<SimProcessStart> starts_;
   std::uint32_t nextProcessId_ = 0x2000;
   WindowHandle nextWindow_ = 0x10010;

@@ -1,6 +1,7 @@
 #include "platform/sim/SimSecurity.h"
 
 #include <cstring>
+#include <memory>
 
 namespace platform::sim {
 namespace {
@@ -135,10 +136,11 @@ bool SimSecurity::Succeed() {
   return true;
 }
 
-Handle SimSecurity::NewToken(const Token& token) {
-  const Handle handle = process_.NewHandle();
-  tokens_[handle] = token;
-  return handle;
+Handle SimSecurity::NewToken(bool elevated, bool impersonation) {
+  auto token = std::make_shared<SimToken>();
+  token->elevated = elevated;
+  token->impersonation = impersonation;
+  return objects_.Add(std::move(token));
 }
 
 bool SimSecurity::OpenThreadToken(std::uint32_t, bool, Handle* token) {
@@ -150,28 +152,17 @@ bool SimSecurity::OpenThreadToken(std::uint32_t, bool, Handle* token) {
 bool SimSecurity::OpenProcessToken(std::uint32_t, Handle* token) {
   *token = kNoHandle;
   if (Fails(SecurityCall::OpenProcessToken)) return false;
-  *token = NewToken({elevated_, false});
+  *token = NewToken(elevated_, false);
   return Succeed();
 }
 
 bool SimSecurity::DuplicateToken(Handle token, std::uint32_t, Handle* duplicate) {
   *duplicate = kNoHandle;
   if (Fails(SecurityCall::DuplicateToken)) return false;
-  auto found = tokens_.find(token);
-  if (found == tokens_.end()) {
-    process_.SetLastError(err::InvalidHandle);
-    return false;
-  }
-  *duplicate = NewToken({found->second.elevated, true});
+  const SimToken* original = objects_.Find<SimToken>(token);
+  if (original == nullptr) return false;
+  *duplicate = NewToken(original->elevated, true);
   return Succeed();
-}
-
-bool SimSecurity::CloseToken(Handle token) {
-  if (tokens_.erase(token) == 0) {
-    process_.SetLastError(err::InvalidHandle);
-    return false;
-  }
-  return true;
 }
 
 bool SimSecurity::AllocateAndInitializeSid(const SidAuthority& authority,
@@ -287,12 +278,9 @@ bool SimSecurity::AccessCheck(const SecurityDescriptor& descriptor, Handle token
   *grantedAccess = 0;
   *accessStatus = false;
   if (Fails(SecurityCall::AccessCheck)) return false;
-  auto found = tokens_.find(token);
-  if (found == tokens_.end()) {
-    process_.SetLastError(err::InvalidHandle);
-    return false;
-  }
-  if (!found->second.impersonation) {
+  const SimToken* found = objects_.Find<SimToken>(token);
+  if (found == nullptr) return false;
+  if (!found->impersonation) {
     process_.SetLastError(kNoImpersonationToken);
     return false;
   }
@@ -303,7 +291,7 @@ bool SimSecurity::AccessCheck(const SecurityDescriptor& descriptor, Handle token
   }
   const std::uint32_t desired = MapGeneric(desiredAccess, mapping);
   const std::uint32_t allowed =
-      fields.dacl == nullptr ? desired : AllowedAccess(*fields.dacl, found->second.elevated);
+      fields.dacl == nullptr ? desired : AllowedAccess(*fields.dacl, found->elevated);
   *accessStatus = (allowed & desired) == desired;
   *grantedAccess = *accessStatus ? desired : 0;
   process_.SetLastError(*accessStatus ? err::Success : err::AccessDenied);

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/Security.h"
+#include "platform/sim/SimObjects.h"
 #include "platform/sim/SimProcess.h"
 
 namespace platform::sim {
@@ -28,7 +29,7 @@ enum class SecurityCall {
 
 class SimSecurity : public Security {
  public:
-  explicit SimSecurity(SimProcess& process) : process_(process) {}
+  SimSecurity(SimProcess& process, SimObjectTable& objects) : process_(process), objects_(objects) {}
   SimSecurity(const SimSecurity&) = delete;
   SimSecurity& operator=(const SimSecurity&) = delete;
 
@@ -36,7 +37,6 @@ class SimSecurity : public Security {
   bool OpenThreadToken(std::uint32_t access, bool openAsSelf, Handle* token) override;
   bool OpenProcessToken(std::uint32_t access, Handle* token) override;
   bool DuplicateToken(Handle token, std::uint32_t level, Handle* duplicate) override;
-  bool CloseToken(Handle token) override;
   bool AllocateAndInitializeSid(const SidAuthority& authority,
                                 const std::vector<std::uint32_t>& subAuthorities,
                                 Sid* sid) override;
@@ -67,22 +67,17 @@ class SimSecurity : public Security {
   bool IsElevated() const { return elevated_; }
   // The next `times` calls of `call` fail with `error`.
   void FailCall(SecurityCall call, Win32Error error, int times = 1);
-  std::size_t OpenTokenCount() const { return tokens_.size(); }
+  std::size_t OpenTokenCount() const { return objects_.Count<SimToken>(); }
 
  private:
-  struct Token {
-    bool elevated = false;
-    bool impersonation = false;
-  };
-
   // True (with the last error set) when an injected failure of `call` is due.
   bool Fails(SecurityCall call);
   bool Succeed();
-  Handle NewToken(const Token& token);
+  Handle NewToken(bool elevated, bool impersonation);
 
   SimProcess& process_;
+  SimObjectTable& objects_;
   bool elevated_ = false;
-  std::map<Handle, Token> tokens_;
   std::map<SecurityCall, std::pair<Win32Error, int>> failures_;
 };
 

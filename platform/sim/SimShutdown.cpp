@@ -1,11 +1,12 @@
 #include "platform/sim/SimShutdown.h"
 
+#include <memory>
+
 #include "platform/sim/SimProcess.h"
 
 namespace platform::sim {
 namespace {
 
-constexpr Handle kToken = 0x5D0;
 constexpr std::uint32_t kShutdownPrivilegeLuid = 19;
 constexpr Win32Error kNoSuchPrivilege = 1313;
 constexpr Win32Error kPrivilegeNotHeld = 1314;
@@ -18,8 +19,7 @@ bool SimShutdown::Fail(Win32Error error) {
 }
 
 bool SimShutdown::OpenProcessToken(std::uint32_t, Handle* token) {
-  ++openTokens_;
-  *token = kToken;
+  *token = objects_.Add(std::make_shared<SimToken>());
   return true;
 }
 
@@ -30,17 +30,12 @@ bool SimShutdown::LookupPrivilege(const std::wstring& name, Luid* luid) {
 }
 
 bool SimShutdown::AdjustPrivilege(Handle token, const Luid& luid, bool enable) {
-  if (token != kToken || openTokens_ == 0) return Fail(err::InvalidHandle);
+  if (objects_.Find<SimToken>(token) == nullptr) return false;
   if (luid.lowPart == kShutdownPrivilegeLuid && luid.highPart == 0) privilegeEnabled_ = enable;
   process_.SetLastError(err::Success);
   return true;
 }
 
-bool SimShutdown::CloseToken(Handle token) {
-  if (token != kToken || openTokens_ == 0) return Fail(err::InvalidHandle);
-  --openTokens_;
-  return true;
-}
 
 bool SimShutdown::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
   if (!privilegeEnabled_) return Fail(kPrivilegeNotHeld);

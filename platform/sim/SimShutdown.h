@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Shutdown.h"
+#include "platform/sim/SimObjects.h"
 
 namespace platform::sim {
 
@@ -18,14 +19,13 @@ struct ShutdownRequest {
 
 class SimShutdown : public Shutdown {
  public:
-  explicit SimShutdown(SimProcess& process) : process_(process) {}
+  SimShutdown(SimProcess& process, SimObjectTable& objects) : process_(process), objects_(objects) {}
 
   // Any access is granted; the token's shutdown privilege starts disabled.
   bool OpenProcessToken(std::uint32_t access, Handle* token) override;
   // Knows only SeShutdownPrivilege; other names fail with ERROR_NO_SUCH_PRIVILEGE.
   bool LookupPrivilege(const std::wstring& name, Luid* luid) override;
   bool AdjustPrivilege(Handle token, const Luid& luid, bool enable) override;
-  bool CloseToken(Handle token) override;
   // Records the request while the privilege is enabled; otherwise fails with
   // ERROR_PRIVILEGE_NOT_HELD, as Windows does.
   bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
@@ -37,8 +37,8 @@ class SimShutdown : public Shutdown {
   bool Fail(Win32Error error);
 
   SimProcess& process_;
-  bool privilegeEnabled_ = false;
-  int openTokens_ = 0;
+  SimObjectTable& objects_;
+  bool privilegeEnabled_ = false;  // of the process token, whichever handle adjusted it
   std::vector<ShutdownRequest> requests_;
 };
 

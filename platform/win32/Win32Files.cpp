@@ -57,7 +57,6 @@ class FilesApi final : public Files {
 
   bool Flush(Handle file) override { return ::FlushFileBuffers(ToHandle(file)) != FALSE; }
 
-  bool Close(Handle file) override { return ::CloseHandle(ToHandle(file)) != FALSE; }
 
   std::uint32_t Attributes(const std::wstring& path) override {
     return ::GetFileAttributesW(path.c_str());

@@ -1,4 +1,5 @@
-// Named kernel objects over the Windows API.
+// Kernel objects over the Windows API: CloseHandle and the waits for any of them, named
+// mutexes and events.
 #include <windows.h>
 
 #include "platform/KernelObjects.h"
@@ -8,6 +9,16 @@ namespace platform::win32 {
 namespace {
 
 HANDLE ToHandle(Handle object) { return reinterpret_cast<HANDLE>(object); }
+
+// Every message waiting for this thread, dialog messages included: a modal window the
+// thread owns keeps painting and answering while the thread waits.
+void DispatchPendingMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
 
 class KernelObjectsApi final : public KernelObjects {
  public:
@@ -20,11 +31,37 @@ class KernelObjectsApi final : public KernelObjects {
     return reinterpret_cast<Handle>(mutex);
   }
 
+  bool ReleaseMutex(Handle mutex) override { return ::ReleaseMutex(ToHandle(mutex)) != FALSE; }
+
+  Handle CreateNamedEvent(const std::wstring& name, bool manualReset, bool initiallySet,
+                     bool* alreadyExisted) override {
+    HANDLE event = ::CreateEventW(nullptr, manualReset ? TRUE : FALSE, initiallySet ? TRUE : FALSE,
+                                  name.empty() ? nullptr : name.c_str());
+    const bool existed = event != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (alreadyExisted != nullptr) *alreadyExisted = existed;
+    return reinterpret_cast<Handle>(event);
+  }
+
+  bool SetEvent(Handle event) override { return ::SetEvent(ToHandle(event)) != FALSE; }
+
   std::uint32_t Wait(Handle object, std::uint32_t milliseconds) override {
     return ::WaitForSingleObject(ToHandle(object), milliseconds);
   }
 
-  bool ReleaseMutex(Handle mutex) override { return ::ReleaseMutex(ToHandle(mutex)) != FALSE; }
+  std::uint32_t WaitDispatchingMessages(Handle object, std::uint32_t milliseconds) override {
+    HANDLE handle = ToHandle(object);
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+      DWORD left = INFINITE;
+      if (milliseconds != INFINITE) {
+        const DWORD waited = ::GetTickCount() - start;
+        left = waited >= milliseconds ? 0 : milliseconds - waited;
+      }
+      const DWORD result = ::MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+      if (result != WAIT_OBJECT_0 + 1) return result;
+      DispatchPendingMessages();
+    }
+  }
 
   bool Close(Handle object) override { return ::CloseHandle(ToHandle(object)) != FALSE; }
 };

@@ -61,10 +61,6 @@ class ProcessesApi final : public Processes {
     return true;
   }
 
-  std::uint32_t Wait(Handle process, std::uint32_t milliseconds) override {
-    return ::WaitForSingleObject(ToHandle(process), milliseconds);
-  }
-
   bool ExitCode(Handle process, std::uint32_t* exitCode) override {
     DWORD code = 0;
     if (!::GetExitCodeProcess(ToHandle(process), &code)) return false;
@@ -76,7 +72,6 @@ class ProcessesApi final : public Processes {
     return ::TerminateProcess(ToHandle(process), exitCode) != FALSE;
   }
 
-  bool Close(Handle process) override { return ::CloseHandle(ToHandle(process)) != FALSE; }
 
   bool EnumerateWindows(const WindowVisitor& visit) override {
     // EnumWindows reports FALSE also when the visitor stopped it; only a failure that left

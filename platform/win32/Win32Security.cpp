@@ -51,7 +51,6 @@ class SecurityApi final : public Security {
     return done != FALSE;
   }
 
-  bool CloseToken(Handle token) override { return ::CloseHandle(ToHandle(token)) != FALSE; }
 
   bool AllocateAndInitializeSid(const SidAuthority& authority,
                                 const std::vector<std::uint32_t>& subAuthorities,

@@ -36,7 +36,6 @@ class ShutdownApi final : public Shutdown {
            FALSE;
   }
 
-  bool CloseToken(Handle token) override { return ::CloseHandle(ToHandle(token)) != FALSE; }
 
   bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
     return ::ExitWindowsEx(flags, reason) != FALSE;

@@ -10,7 +10,7 @@
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
-#include "platform/ScopedFile.h"
+#include "platform/Owner.h"
 #include "setup/engine/CommandTable.h"
 #include "text/Utf.h"
 
@@ -72,7 +72,7 @@ std::string CommandFileBytes(const Script& script) {
 // Creates `path` afresh and writes `bytes` into it, flushed to disk. False with the last
 // error of the failing call.
 bool WriteFlushedFile(const std::wstring& path, const std::string& bytes) {
-  platform::ScopedFile file(platform::files().Create(path, platform::file::GenericWrite,
+  platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericWrite,
                                            platform::file::ShareNone,
                                            platform::file::CreateAlways,
                                            platform::file::AttributeNormal));
@@ -93,7 +93,7 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
 }
 
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
-  platform::ScopedFile file(platform::files().Create(path, platform::file::GenericRead,
+  platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
                                            platform::file::AttributeNormal));

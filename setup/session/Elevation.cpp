@@ -5,9 +5,10 @@
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
+#include "platform/KernelObjects.h"
 #include "platform/Machine.h"
+#include "platform/Owner.h"
 #include "platform/Processes.h"
-#include "platform/ScopedProcess.h"
 #include "platform/UserInterface.h"
 #include "setup/engine/RunStatus.h"
 #include "setup/engine/ScriptFile.h"
@@ -15,7 +16,7 @@
 
 namespace setup {
 
-using platform::ScopedProcess;
+using platform::ScopedHandle;
 namespace {
 
 constexpr char kLogSource[] = "Elevation";
@@ -39,12 +40,11 @@ int RefuseSection(const SetupState& state, CommandParameters& line) {
 
 // Waits for the instance to end and returns its exit code. Failing to wait or to read the
 // code is fatal: the section's outcome would be unknown.
-std::uint32_t WaitForExitCode(const ScopedProcess& instance) {
-  platform::Processes& processes = platform::processes();
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(processes.Wait(instance.Get(), platform::wait::Infinite) ==
+std::uint32_t WaitForExitCode(const ScopedHandle& instance) {
+    TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::kernel().Wait(instance.Get(), platform::wait::Infinite) ==
                                    platform::wait::Object0);
   std::uint32_t exitCode = 0;
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(processes.ExitCode(instance.Get(), &exitCode));
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::processes().ExitCode(instance.Get(), &exitCode));
   return exitCode;
 }
 
@@ -117,7 +117,7 @@ int SpawnElevatedInstance(SetupState& state, CommandParameters& line,
     SaveCommands(state.script, workingCopy);
     spawnNumber = state.spawnCount++;
   }
-  ScopedProcess instance(
+  ScopedHandle instance(
       ExecuteElevated(executable, ElevatedInstanceParameters(workingCopy, spawnNumber)));
   if (!instance.Valid()) return RefuseSection(state, line);
   const std::uint32_t exitCode = WaitForExitCode(instance);

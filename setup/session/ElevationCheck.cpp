@@ -31,9 +31,7 @@ void LogLastError(const wchar_t* format) {
   platform::process().SetLastError(error);
 }
 
-// An access token closed through the security service.
-using ScopedToken = platform::Owner<
-    platform::HandleTraits<platform::Security, &platform::Security::CloseToken, &platform::security>>;
+using ScopedToken = platform::ScopedHandle;
 
 // The token the thread acts with: its own when it impersonates, else the process's. No
 // handle when neither can be opened.

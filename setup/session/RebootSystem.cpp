@@ -9,9 +9,7 @@
 namespace setup {
 namespace {
 
-// The process token of a shutdown request, closed through the shutdown service.
-using ScopedToken = platform::Owner<
-    platform::HandleTraits<platform::Shutdown, &platform::Shutdown::CloseToken, &platform::shutdown>>;
+using ScopedToken = platform::ScopedHandle;
 
 // Opens the process token, enables the shutdown privilege for the request and drops it
 // again. *error receives the last error of the step that decided the outcome.

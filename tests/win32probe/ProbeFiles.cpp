@@ -8,6 +8,7 @@
 #include "Probe.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
+#include "platform/KernelObjects.h"
 #include "platform/Machine.h"
 
 namespace probe {
@@ -17,16 +18,16 @@ namespace err = platform::err;
 namespace file = platform::file;
 using platform::Handle;
 
-// A file handle from the files service, closed at the end of the scope.
-struct ScopedFile {
+// A file handle, closed at the end of the scope (the probe checks the close itself).
+struct ScopedHandle {
   Handle handle = platform::kNoHandle;
-  explicit ScopedFile(Handle h) : handle(h) {}
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  ~ScopedFile() { Close(); }
+  explicit ScopedHandle(Handle h) : handle(h) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { Close(); }
   bool Close() {
     if (handle == platform::kNoHandle) return true;
-    return platform::files().Close(std::exchange(handle, platform::kNoHandle));
+    return platform::kernel().Close(std::exchange(handle, platform::kNoHandle));
   }
 };
 
@@ -43,7 +44,7 @@ Handle Open(const std::wstring& path, std::uint32_t access, std::uint32_t share,
 }
 
 std::wstring ReadAll(const std::wstring& path) {
-  ScopedFile input(Open(path, file::GenericRead, file::ShareRead, file::OpenExisting));
+  ScopedHandle input(Open(path, file::GenericRead, file::ShareRead, file::OpenExisting));
   char buffer[64] = {};
   std::uint32_t read = 0;
   if (!platform::files().Read(input.handle, buffer, sizeof buffer, &read)) return L"<failed>";
@@ -59,7 +60,7 @@ bool WriteText(Handle handle, const std::string& text) {
 
 void ProbeCreateAndWrite(const std::wstring& path) {
   auto& files = platform::files();
-  ScopedFile output(Open(path, file::GenericWrite, file::ShareNone, file::CreateNew));
+  ScopedHandle output(Open(path, file::GenericWrite, file::ShareNone, file::CreateNew));
   if (!Check("files: Create a new file", output.handle != platform::kNoHandle)) return;
   const Outcome shared = After(Open(path, file::GenericRead, file::ShareRead, file::OpenExisting) ==
                                platform::kNoHandle);
@@ -80,7 +81,7 @@ void ProbeCreateAndWrite(const std::wstring& path) {
 void ProbeAppendAndRead(const std::wstring& path) {
   auto& files = platform::files();
   {
-    ScopedFile output(Open(path, file::GenericWrite, file::ShareRead, file::OpenAlways));
+    ScopedHandle output(Open(path, file::GenericWrite, file::ShareRead, file::OpenAlways));
     Check("files: SeekToEnd then Write appends",
           files.SeekToEnd(output.handle) && WriteText(output.handle, "def"));
   }
@@ -115,7 +116,7 @@ void ProbeCopyAndMove(const std::wstring& folder, const std::wstring& path) {
   Check("files: Copy failing if the target exists gives FileExists",
         copyOver.ok && copyOver.error == err::FileExists, Hex(copyOver.error));
   {
-    ScopedFile target(Open(moved, file::GenericWrite, file::ShareNone, file::CreateAlways));
+    ScopedHandle target(Open(moved, file::GenericWrite, file::ShareNone, file::CreateAlways));
     WriteText(target.handle, "old");
   }
   const Outcome moveOver = After(!files.Move(copy, moved, 0));

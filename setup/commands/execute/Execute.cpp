@@ -4,9 +4,10 @@
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
+#include "platform/KernelObjects.h"
 #include "platform/Machine.h"
+#include "platform/Owner.h"
 #include "platform/Processes.h"
-#include "platform/ScopedProcess.h"
 #include "platform/UserInterface.h"
 #include "setup/commands/execute/WindowSearch.h"
 #include "setup/engine/CommandOutcomes.h"
@@ -18,7 +19,7 @@
 
 namespace setup {
 
-using platform::ScopedProcess;
+using platform::ScopedHandle;
 namespace {
 
 constexpr char kLogSource[] = "Execute";
@@ -32,7 +33,7 @@ bool IsYes(const CommandParameters& line, const wchar_t* name) {
 struct ProgramRun {
   bool proceed = true;   // false: the program could not be started, the run fails
   bool skipped = false;  // the line did nothing and keeps its preset result
-  ScopedProcess process;
+  ScopedHandle process;
   std::uint32_t processId = 0;  // known for a direct start only
 };
 
@@ -112,12 +113,11 @@ bool WantsWait(const CommandParameters& line) {
          line.HasParameter(L"abort-on-exit-code-not") || IsYes(line, L"wait");
 }
 
-std::int32_t WaitForExitCode(const ScopedProcess& process) {
-  platform::Processes& processes = platform::processes();
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(
-      processes.Wait(process.Get(), platform::wait::Infinite) == platform::wait::Object0);
+std::int32_t WaitForExitCode(const ScopedHandle& process) {
+    TAMBER_THROW_LAST_ERROR_IF_FALSE(
+      platform::kernel().Wait(process.Get(), platform::wait::Infinite) == platform::wait::Object0);
   std::uint32_t exitCode = 0;
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(processes.ExitCode(process.Get(), &exitCode));
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::processes().ExitCode(process.Get(), &exitCode));
   return static_cast<std::int32_t>(exitCode);
 }
 
@@ -148,7 +148,7 @@ void CheckRequiredExitCode(const CommandParameters& line, SetupState& state, std
 }
 
 void WaitAndTakeExitCode(const CommandParameters& line, SetupState& state,
-                         const ScopedProcess& process) {
+                         const ScopedHandle& process) {
   const std::int32_t exitCode = WaitForExitCode(process);
   TAMBER_LOG(Info, kCategory, L"Process returned exit code %d.", exitCode);
   if (TakeRestartRequest(line, state, exitCode)) return;

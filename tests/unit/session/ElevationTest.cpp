@@ -178,7 +178,7 @@ TEST_F(Elevation, RefusedSpawnShowsTheSectionsBoxOnlyWhenItHasAMessage) {
 
 TEST_F(Elevation, FailingWaitIsFatalAndClosesTheHandle) {
   StubInstance(0);
-  sim().processes().FailWaits(true);
+  sim().kernel().FailWaitsOn<platform::sim::SimRunningProcess>();
   setup::SetupState state = StateWithScript();
   setup::CommandParameters line;
   EXPECT_THROW(setup::SpawnElevatedInstance(state, line, kWorkingCopy), ComUtil::_com_error);

@@ -1,6 +1,7 @@
 // The restart a "reboot" line asked for, offered at exit, and the restart request itself.
 #include "setup/session/RestartAtExit.h"
 
+#include "platform/KernelObjects.h"
 #include "platform/Shutdown.h"
 #include "setup/session/RebootSystem.h"
 #include "tests/unit/support/SetupTestSupport.h"
@@ -13,7 +14,7 @@ class FakeShutdown : public platform::Shutdown {
  public:
   bool OpenProcessToken(std::uint32_t access, platform::Handle* token) override {
     calls.push_back("open " + std::to_string(access));
-    *token = 42;
+    *token = platform::kernel().CreateNamedEvent(L"", false, false, &existed);
     return true;
   }
   bool LookupPrivilege(const std::wstring& name, platform::Luid* luid) override {
@@ -26,10 +27,6 @@ class FakeShutdown : public platform::Shutdown {
     platform::process().SetLastError(0);
     return true;
   }
-  bool CloseToken(platform::Handle) override {
-    calls.push_back("close");
-    return true;
-  }
   bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
     calls.push_back("exit " + std::to_string(flags) + " " + std::to_string(reason));
     if (!accept) platform::process().SetLastError(5);
@@ -37,6 +34,7 @@ class FakeShutdown : public platform::Shutdown {
   }
   std::vector<std::string> calls;
   bool accept = true;
+  bool existed = false;
 };
 
 class RestartAtExitTest : public setuptest::SetupTest {
@@ -52,10 +50,12 @@ class RestartAtExitTest : public setuptest::SetupTest {
 };
 
 TEST_F(RestartAtExitTest, RestartNowNeedsNoAnswerAndHoldsThePrivilegeForTheRequest) {
+  const std::size_t handlesBefore = sim().kernel().OpenHandleCount();
   OfferRestartAtExit(4);
   EXPECT_TRUE(sim().Boxes().empty());
   EXPECT_EQ(shutdown_.calls, (std::vector<std::string>{"open 40", "lookup SeShutdownPrivilege", "enable 19",
-                                                       "exit 2 2147745794", "disable 19", "close"}));
+                                                       "exit 2 2147745794", "disable 19"}));
+  EXPECT_EQ(sim().kernel().OpenHandleCount(), handlesBefore);  // the token is closed
   EXPECT_TRUE(Logged("Info\tTamber4Setup\tShutting down Windows."));
 }
 
@@ -70,7 +70,7 @@ TEST_F(RestartAtExitTest, OtherwiseTheUserIsAskedInTheirOwnLanguage) {
   sim().QueueAnswer(platform::mb::IdYes);
   shutdown_.accept = false;
   OfferRestartAtExit(0);
-  EXPECT_EQ(shutdown_.calls.size(), 6u);
+  EXPECT_EQ(shutdown_.calls.size(), 5u);
   EXPECT_TRUE(Logged("Error\tTamber4Setup\tAttempt to reboot failed. Return value is 0x5."));
 }
 

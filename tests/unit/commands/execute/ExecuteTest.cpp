@@ -193,7 +193,7 @@ TEST_F(Execute, ProgramWithoutWindowIsSearchedFiftyTimesAndStillSucceeds) {
 }
 
 TEST_F(Execute, FailingWaitIsFatalAndClosesTheHandle) {
-  sim().processes().FailWaits(true);
+  sim().kernel().FailWaitsOn<platform::sim::SimRunningProcess>();
   EXPECT_THROW(Run(L"execute|program=C:\\Tools\\tool.exe|wait=yes"), ComUtil::_com_error);
   EXPECT_EQ(sim().processes().OpenHandleCount(), 0u);
 }

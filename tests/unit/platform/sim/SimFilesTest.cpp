@@ -6,6 +6,7 @@
 
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
+#include "platform/KernelObjects.h"
 #include "platform/sim/SimTestSupport.h"
 
 namespace {
@@ -57,12 +58,12 @@ TEST_F(SimFilesTest, PathsResolveWithoutRegardToCaseOrSeparator) {
                         file::OpenExisting);
   ASSERT_NE(h, kNoHandle);
   EXPECT_EQ(ReadAll(h), "abc");
-  EXPECT_TRUE(files().Close(h));
+  EXPECT_TRUE(platform::kernel().Close(h));
 
   // A new file in an existing folder joins that folder's spelling, not a second folder.
   const Handle created = Open(L"C:\\data\\new.txt", file::GenericWrite, 0, file::CreateNew);
   ASSERT_NE(created, kNoHandle);
-  files().Close(created);
+  platform::kernel().Close(created);
   EXPECT_TRUE(std::filesystem::exists(hostRoot() / "C" / "Data" / "new.txt"));
   EXPECT_FALSE(std::filesystem::exists(hostRoot() / "C" / "data"));
 }
@@ -80,19 +81,19 @@ TEST_F(SimFilesTest, DispositionsFollowCreateFile) {
   ASSERT_NE(h, kNoHandle);
   EXPECT_EQ(LastError(), err::Success);
   WriteText(h, "old text");
-  files().Close(h);
+  platform::kernel().Close(h);
 
   EXPECT_EQ(Open(path, file::GenericWrite, 0, file::CreateNew), kNoHandle);
   EXPECT_EQ(LastError(), err::FileExists);
 
   h = Open(path, file::GenericWrite, 0, file::OpenAlways);
   EXPECT_EQ(LastError(), err::AlreadyExists);
-  files().Close(h);
+  platform::kernel().Close(h);
   EXPECT_EQ(*sim().FileBytes(path), "old text");  // OPEN_ALWAYS keeps the content
 
   h = Open(path, file::GenericWrite, 0, file::CreateAlways);
   EXPECT_EQ(LastError(), err::AlreadyExists);
-  files().Close(h);
+  platform::kernel().Close(h);
   EXPECT_EQ(*sim().FileBytes(path), "");  // CREATE_ALWAYS truncates
 
   EXPECT_EQ(Open(path, file::GenericRead, 0, file::TruncateExisting), kNoHandle);
@@ -110,7 +111,7 @@ TEST_F(SimFilesTest, ShareModesAreEnforcedBetweenHandles) {
   EXPECT_EQ(Open(path, file::GenericRead, file::ShareRead | file::ShareWrite, file::OpenExisting),
             kNoHandle);
   EXPECT_EQ(LastError(), err::SharingViolation);
-  files().Close(exclusive);
+  platform::kernel().Close(exclusive);
 
   // A writer that shares reading lets readers in, but only readers that share writing.
   const Handle writer = Open(path, file::GenericWrite, file::ShareRead, file::OpenAlways);
@@ -125,8 +126,8 @@ TEST_F(SimFilesTest, ShareModesAreEnforcedBetweenHandles) {
   // Deleting or replacing a file needs every open handle to share deletion.
   EXPECT_FALSE(files().Delete(path));
   EXPECT_EQ(LastError(), err::SharingViolation);
-  files().Close(reader);
-  files().Close(writer);
+  platform::kernel().Close(reader);
+  platform::kernel().Close(writer);
   EXPECT_TRUE(files().Delete(path));
   EXPECT_EQ(sim().files().OpenHandleCount(), 0u);
 }
@@ -137,11 +138,11 @@ TEST_F(SimFilesTest, AnotherProgramCanHoldAFileOpen) {
   ASSERT_NE(hold, kNoHandle);
   EXPECT_EQ(Open(path, file::GenericWrite, file::ShareRead, file::OpenAlways), kNoHandle);
   EXPECT_EQ(LastError(), err::SharingViolation);
-  EXPECT_FALSE(files().Close(hold));  // not the logic's handle
+  EXPECT_FALSE(platform::kernel().Close(hold));  // not the logic's handle
   sim().files().ReleaseOtherProgram(hold);
   const Handle h = Open(path, file::GenericWrite, file::ShareRead, file::OpenAlways);
   EXPECT_NE(h, kNoHandle);
-  files().Close(h);
+  platform::kernel().Close(h);
 }
 
 TEST_F(SimFilesTest, ReadOnlyFilesRefuseChange) {
@@ -163,7 +164,7 @@ TEST_F(SimFilesTest, ReadOnlyFilesRefuseChange) {
   // Reading stays allowed, and a copy takes the attribute along.
   const Handle h = Open(path, file::GenericRead, file::ShareRead, file::OpenExisting);
   EXPECT_NE(h, kNoHandle);
-  files().Close(h);
+  platform::kernel().Close(h);
   EXPECT_TRUE(files().Copy(path, L"C:\\copy.txt", true));
   EXPECT_NE(files().Attributes(L"C:\\copy.txt") & file::AttributeReadOnly, 0u);
 }
@@ -267,7 +268,7 @@ TEST_F(SimFilesTest, HandlesReadWriteAtTheirPosition) {
   EXPECT_TRUE(files().Size(h, &size));
   EXPECT_EQ(size, 5u);
   EXPECT_EQ(ReadAll(h), "");  // the position is past the end of what was written
-  files().Close(h);
+  platform::kernel().Close(h);
 
   const Handle append = Open(L"C:\\pos.txt", file::GenericWrite, file::ShareRead, file::OpenAlways);
   EXPECT_TRUE(files().SeekToEnd(append));
@@ -276,8 +277,8 @@ TEST_F(SimFilesTest, HandlesReadWriteAtTheirPosition) {
   std::uint32_t read = 0;
   EXPECT_FALSE(files().Read(append, &c, 1, &read));  // opened for writing only
   EXPECT_EQ(LastError(), err::AccessDenied);
-  EXPECT_TRUE(files().Close(append));
-  EXPECT_FALSE(files().Close(append));
+  EXPECT_TRUE(platform::kernel().Close(append));
+  EXPECT_FALSE(platform::kernel().Close(append));
   EXPECT_EQ(LastError(), err::InvalidHandle);
   EXPECT_EQ(*sim().FileBytes(L"C:\\pos.txt"), "hello world");
 }
@@ -303,7 +304,7 @@ TEST_F(SimFilesTest, InjectedFailuresCountDownThenClear) {
   EXPECT_EQ(written, 0u);
   EXPECT_EQ(LastError(), 112u);
   WriteText(h, "abc");
-  files().Close(h);
+  platform::kernel().Close(h);
   EXPECT_EQ(observed, std::vector<std::string>{"abc"});
 
   sim().files().FailPath(path, err::AccessDenied);

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
+#include "platform/Files.h"
 #include "platform/KernelObjects.h"
+#include "platform/Processes.h"
+#include "platform/Security.h"
 #include "platform/SystemInfo.h"
 #include "platform/sim/SimTempFolder.h"
 #include "platform/sim/SimTestSupport.h"
@@ -86,6 +90,87 @@ TEST_F(SimKernelObjectsTest, TestHoldersReleaseOnScheduleOrAbandon) {
   sim().kernel().FailMutexCreation(platform::err::AccessDenied);
   EXPECT_EQ(kernel().CreateNamedMutex(kName, true, &existed), platform::kNoHandle);
   EXPECT_EQ(kernel().Wait(0x1234, 0), wait::Failed);
+}
+
+// Every kind of handle is closed by the one Close; only processes, mutexes and events can be
+// waited on, and a closed handle is gone for both.
+TEST_F(SimKernelObjectsTest, CloseAndWaitWorkOnEveryKindOfHandle) {
+  sim().PutFile(L"C:\\file.txt", "x");
+  sim().PutProgram(L"C:\\tool.exe", {0, 0});
+  bool existed = false;
+  platform::StartedProcess started;
+  ASSERT_TRUE(platform::processes().StartProcess(L"C:\\tool.exe", &started));
+  Handle token = platform::kNoHandle;
+  ASSERT_TRUE(platform::security().OpenProcessToken(8, &token));
+  struct Case {
+    const char* kind;
+    Handle handle;
+    std::uint32_t wait;
+  };
+  const Case cases[] = {
+      {"process", started.process, wait::Object0},
+      {"mutex", kernel().CreateNamedMutex(L"", false, &existed), wait::Object0},
+      {"event", kernel().CreateNamedEvent(L"", true, true, &existed), wait::Object0},
+      {"file", platform::files().Create(L"C:\\file.txt", platform::file::GenericRead,
+                                        platform::file::ShareRead, platform::file::OpenExisting,
+                                        platform::file::AttributeNormal),
+       wait::Failed},
+      {"token", token, wait::Failed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    ASSERT_NE(c.handle, platform::kNoHandle);
+    EXPECT_EQ(kernel().Wait(c.handle, 0), c.wait);
+    EXPECT_TRUE(kernel().Close(c.handle));
+    EXPECT_EQ(kernel().Wait(c.handle, 0), wait::Failed);
+    EXPECT_EQ(sim().process().LastError(), platform::err::InvalidHandle);
+    EXPECT_FALSE(kernel().Close(c.handle));
+  }
+  EXPECT_EQ(sim().kernel().OpenHandleCount(), 0u);
+}
+
+TEST_F(SimKernelObjectsTest, EventsAreSharedByNameAndResetAsCreated) {
+  bool existed = true;
+  const Handle autoReset = kernel().CreateNamedEvent(L"Local\\Ready", false, false, &existed);
+  EXPECT_FALSE(existed);
+  platform::sim::SimTempFolder otherRoot;
+  platform::sim::SimMachine other(otherRoot.path());
+  const Handle theirs = other.kernel().CreateNamedEvent(L"Ready", true, true, &existed);
+  EXPECT_TRUE(existed);  // "Local\" is the default namespace; the creator's kind holds
+  EXPECT_EQ(kernel().Wait(autoReset, 10), wait::Timeout);
+  EXPECT_TRUE(other.kernel().SetEvent(theirs));
+  EXPECT_EQ(kernel().Wait(autoReset, 0), wait::Object0);
+  EXPECT_EQ(other.kernel().Wait(theirs, 0), wait::Timeout);  // auto-reset: one waiter only
+  // A name taken by an object of another kind cannot be opened as a mutex.
+  EXPECT_EQ(kernel().CreateNamedMutex(L"Ready", false, &existed), platform::kNoHandle);
+  EXPECT_FALSE(kernel().SetEvent(0x1234));
+}
+
+// Messages posted for the thread run during a dispatching wait at their virtual time, and
+// may end the wait by signalling its object; a plain wait runs none of them.
+TEST_F(SimKernelObjectsTest, DispatchingWaitRunsMessagesDueOnTheVirtualClock) {
+  bool existed = false;
+  const Handle done = kernel().CreateNamedEvent(L"", true, false, &existed);
+  std::vector<std::uint64_t> ranAt;
+  const std::uint64_t start = sim().clock().Ticks();
+  auto tick = [&] { ranAt.push_back(sim().clock().Ticks() - start); };
+  sim().kernel().PostMessageAfter(500, tick);
+  sim().kernel().PostMessageAfter(200, tick);
+  sim().kernel().PostMessageAfter(900, [&] {
+    tick();
+    kernel().SetEvent(done);
+  });
+  sim().kernel().PostMessageAfter(5000, tick);
+
+  EXPECT_EQ(kernel().Wait(done, 100), wait::Timeout);
+  EXPECT_TRUE(ranAt.empty());
+  EXPECT_EQ(kernel().WaitDispatchingMessages(done, 300), wait::Timeout);  // to tick 400
+  EXPECT_EQ(ranAt, (std::vector<std::uint64_t>{200}));
+  EXPECT_EQ(kernel().WaitDispatchingMessages(done, wait::Infinite), wait::Object0);
+  EXPECT_EQ(ranAt, (std::vector<std::uint64_t>{200, 500, 900}));
+  EXPECT_EQ(sim().clock().Ticks() - start, 900u);
+  EXPECT_EQ(sim().kernel().PendingMessageCount(), 1u);
+  kernel().Close(done);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/CurrentProcess.h"
+#include "platform/KernelObjects.h"
 #include "platform/Processes.h"
 #include "platform/sim/SimTestSupport.h"
 
@@ -27,22 +28,22 @@ TEST_F(SimProcesses, ProgramRunsForItsTimeAndEndsWithItsCode) {
   std::uint32_t code = 0;
   ASSERT_TRUE(processes.ExitCode(started.process, &code));
   EXPECT_EQ(code, platform::kStillActive);
-  EXPECT_EQ(processes.Wait(started.process, 500), wait::Timeout);
-  EXPECT_EQ(processes.Wait(started.process, wait::Infinite), wait::Object0);
+  EXPECT_EQ(platform::kernel().Wait(started.process, 500), wait::Timeout);
+  EXPECT_EQ(platform::kernel().Wait(started.process, wait::Infinite), wait::Object0);
   ASSERT_TRUE(processes.ExitCode(started.process, &code));
   EXPECT_EQ(code, 3010u);
   EXPECT_EQ(sim().processes().Starts()[0].commandLine, L"\"" + kTool + L"\" /q");
-  EXPECT_TRUE(processes.Close(started.process));
-  EXPECT_FALSE(processes.Close(started.process));
+  EXPECT_TRUE(platform::kernel().Close(started.process));
+  EXPECT_FALSE(platform::kernel().Close(started.process));
 }
 
 TEST_F(SimProcesses, WaitsMoveTheClockOnlyAsFarAsNeeded) {
   sim().PutProgram(kTool, {0, 2000});
   const std::uint64_t start = sim().clock().Ticks();
   const StartedProcess started = Start(L"\"" + kTool + L"\"");
-  platform::processes().Wait(started.process, 500);
+  platform::kernel().Wait(started.process, 500);
   EXPECT_EQ(sim().clock().Ticks() - start, 500u);
-  platform::processes().Wait(started.process, wait::Infinite);
+  platform::kernel().Wait(started.process, wait::Infinite);
   EXPECT_EQ(sim().clock().Ticks() - start, 2000u);
 }
 
@@ -51,7 +52,7 @@ TEST_F(SimProcesses, TerminateEndsARunningProgramWithTheGivenCode) {
   const StartedProcess started = Start(L"\"" + kTool + L"\"");
   EXPECT_TRUE(platform::processes().Terminate(started.process, 7));
   std::uint32_t code = 0;
-  EXPECT_EQ(platform::processes().Wait(started.process, 0), wait::Object0);
+  EXPECT_EQ(platform::kernel().Wait(started.process, 0), wait::Object0);
   ASSERT_TRUE(platform::processes().ExitCode(started.process, &code));
   EXPECT_EQ(code, 7u);
 }
