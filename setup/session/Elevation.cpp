@@ -5,14 +5,15 @@
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
-#include "platform/KernelObjects.h"
 #include "platform/Machine.h"
 #include "platform/Owner.h"
 #include "platform/Processes.h"
 #include "platform/UserInterface.h"
 #include "setup/engine/RunStatus.h"
 #include "setup/engine/ScriptFile.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
+#include "setup/session/WaitForExit.h"
 
 namespace setup {
 
@@ -36,16 +37,6 @@ int RefuseSection(const SetupState& state, CommandParameters& line) {
                      platform::mb::UserIcon);
   line.SetResult(LineResult::Failure);
   return kRunFail;
-}
-
-// Waits for the instance to end and returns its exit code. Failing to wait or to read the
-// code is fatal: the section's outcome would be unknown.
-std::uint32_t WaitForExitCode(const ScopedHandle& instance) {
-    TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::kernel().Wait(instance.Get(), platform::wait::Infinite) ==
-                                   platform::wait::Object0);
-  std::uint32_t exitCode = 0;
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::processes().ExitCode(instance.Get(), &exitCode));
-  return exitCode;
 }
 
 // Logs the instance's exit code, takes over its restart request and sets the line's result.
@@ -94,10 +85,10 @@ platform::Handle ExecuteElevated(const std::wstring& path, const std::wstring& p
   std::uintptr_t shellError = 0;
   if (platform::processes().ShellExecuteVerb(L"runas", path, parameters, &started, &shellError))
     return started.process;
-  const platform::Win32Error error = platform::process().LastError();
+  const LastErrorReport failure;
   TAMBER_LOG(Debug, L"ExecuteElevated",
              L"ShellExecuteEx returned FALSE, error code is %d, GetLastError reports 0x%X: '%s'.",
-             static_cast<std::int32_t>(shellError), error, SystemErrorText(error));
+             static_cast<std::int32_t>(shellError), failure.code, failure.text);
   if (shellError == platform::kShellErrorAccessDenied)
     TAMBER_LOG(Warning, L"ExecuteElevated", L"Elevation was canceled by the user, aborting.");
   return platform::kNoHandle;
@@ -120,7 +111,7 @@ int SpawnElevatedInstance(SetupState& state, CommandParameters& line,
   ScopedHandle instance(
       ExecuteElevated(executable, ElevatedInstanceParameters(workingCopy, spawnNumber)));
   if (!instance.Valid()) return RefuseSection(state, line);
-  const std::uint32_t exitCode = WaitForExitCode(instance);
+  const std::uint32_t exitCode = WaitForExitCode(instance.Get());
   TakeExitCode(state, line, exitCode);
   return static_cast<int>(exitCode);
 }

@@ -10,6 +10,7 @@
 #include "platform/Owner.h"
 #include "platform/Security.h"
 #include "setup/session/Elevation.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -26,9 +27,8 @@ constexpr std::uint32_t kOneEntryAclOverhead = 16;
 // Logs `format` at Error with the thread's last error and its text, and keeps that error
 // for the next step's line (writing the log may change it).
 void LogLastError(const wchar_t* format) {
-  const platform::Win32Error error = platform::process().LastError();
-  TAMBER_LOG(Error, L"IsProcessElevated", format, error, SystemErrorText(error));
-  platform::process().SetLastError(error);
+  const LastErrorReport failure;
+  TAMBER_LOG(Error, L"IsProcessElevated", format, failure.code, failure.text);
 }
 
 using ScopedToken = platform::ScopedHandle;

@@ -6,6 +6,7 @@
 #include "platform/Machine.h"
 #include "platform/Shell.h"
 #include "platform/SystemInfo.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -52,9 +53,9 @@ bool CreateDirectoryTree(const std::wstring& folder) {
   const std::wstring parent = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
   if (!CreateDirectoryTree(parent)) return false;
   if (platform::files().MakeDirectory(folder)) return true;
-  const platform::Win32Error error = platform::process().LastError();
+  const LastErrorReport failure;
   TAMBER_LOG(Error, L"CreateDirectoryTree", L"Failed to create folder '%s'. GetLastError: 0x%X, '%s'",
-             folder, error, SystemErrorText(error));
+             folder, failure.code, failure.text);
   return false;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/Shell.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Paths.h"
 
 namespace setup {
@@ -17,8 +18,9 @@ constexpr char kLogSource[] = "Tamber4Setup";
 void GetWorkingFolder(SetupState& state) {
   std::wstring exePath;
   if (!platform::process().ModuleFileName(0, platform::kMaxPath, &exePath)) {
+    const LastErrorReport failure;
     TAMBER_LOG(Error, L"GetWorkingFolder", L"GetModuleFileName failed. Return value is 0x%X.",
-               platform::process().LastError());
+               failure.code);
     return;
   }
   std::wstring fullPath;

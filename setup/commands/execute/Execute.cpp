@@ -4,7 +4,6 @@
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Files.h"
-#include "platform/KernelObjects.h"
 #include "platform/Machine.h"
 #include "platform/Owner.h"
 #include "platform/Processes.h"
@@ -14,8 +13,10 @@
 #include "setup/engine/DecimalParameter.h"
 #include "setup/session/CommandLineBuilder.h"
 #include "setup/session/Elevation.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 #include "setup/session/Paths.h"
+#include "setup/session/WaitForExit.h"
 
 namespace setup {
 
@@ -64,9 +65,9 @@ void StartDirectly(const std::wstring& commandLine, ProgramRun* run) {
   TAMBER_LOG(Info, kCategory, L"Launching with CreateProcess '%s'.", commandLine);
   platform::StartedProcess started;
   if (!platform::processes().StartProcess(commandLine, &started)) {
-    const platform::Win32Error error = platform::process().LastError();
+    const LastErrorReport failure;
     TAMBER_LOG(Error, kCategory, L"Failed to create the process. CreateProcess set last error 0x%X, '%s'.",
-               error, SystemErrorText(error));
+               failure.code, failure.text);
     run->proceed = false;
     return;
   }
@@ -113,14 +114,6 @@ bool WantsWait(const CommandParameters& line) {
          line.HasParameter(L"abort-on-exit-code-not") || IsYes(line, L"wait");
 }
 
-std::int32_t WaitForExitCode(const ScopedHandle& process) {
-    TAMBER_THROW_LAST_ERROR_IF_FALSE(
-      platform::kernel().Wait(process.Get(), platform::wait::Infinite) == platform::wait::Object0);
-  std::uint32_t exitCode = 0;
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::processes().ExitCode(process.Get(), &exitCode));
-  return static_cast<std::int32_t>(exitCode);
-}
-
 // A restart requested by the exit code. Only one code is compared: the "now" one when the
 // line has it. True when it matched.
 bool TakeRestartRequest(const CommandParameters& line, SetupState& state, std::int32_t exitCode) {
@@ -149,7 +142,7 @@ void CheckRequiredExitCode(const CommandParameters& line, SetupState& state, std
 
 void WaitAndTakeExitCode(const CommandParameters& line, SetupState& state,
                          const ScopedHandle& process) {
-  const std::int32_t exitCode = WaitForExitCode(process);
+  const auto exitCode = static_cast<std::int32_t>(WaitForExitCode(process.Get()));
   TAMBER_LOG(Info, kCategory, L"Process returned exit code %d.", exitCode);
   if (TakeRestartRequest(line, state, exitCode)) return;
   CheckRequiredExitCode(line, state, exitCode);

@@ -4,6 +4,7 @@
 #include "platform/CurrentProcess.h"
 #include "platform/Machine.h"
 #include "platform/Processes.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -35,11 +36,11 @@ bool MoveToTop(const WindowSearch& search) {
   if (platform::processes().SetWindowPosition(search.window, platform::kWindowTop, 0, 0, 0, 0,
                                               swp::NoSize | swp::NoMove | swp::ShowWindow))
     return true;
-  const platform::Win32Error error = platform::process().LastError();
+  const LastErrorReport failure;
   TAMBER_LOG(Info, L"RunCommandExecute",
              L"Failed to set the window's z-order, process ID '%d', window handle 0x%X, "
              L"GetLastError: 0x%X, '%s'",
-             search.processId, search.window, error, SystemErrorText(error));
+             search.processId, search.window, failure.code, failure.text);
   return false;
 }
 

@@ -8,6 +8,7 @@
 #include "setup/commands/files/SelfCommand.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/session/CommandLineBuilder.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 #include "setup/session/Paths.h"
 
@@ -35,9 +36,9 @@ bool CopyIntoFolder(const std::wstring& source, const std::wstring& target) {
   const std::wstring targetFile = target + L"\\" + FileNamePart(source);
   TAMBER_LOG(Info, kCopyFile, L"Copying file from '%s' to '%s'.", source, targetFile);
   if (platform::files().Copy(source, targetFile, false)) return true;
-  const platform::Win32Error error = platform::process().LastError();
-  TAMBER_LOG(Error, kCopyFile, L"Failed to copy file. GetLastError: 0x%X, '%s'", error,
-             SystemErrorText(error));
+  const LastErrorReport failure;
+  TAMBER_LOG(Error, kCopyFile, L"Failed to copy file. GetLastError: 0x%X, '%s'", failure.code,
+             failure.text);
   return false;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/UserInterface.h"
 #include "setup/commands/installer/InstallerCommands.h"
 #include "setup/session/CommandLineBuilder.h"
+#include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 #include "setup/session/Paths.h"
 
@@ -62,9 +63,9 @@ std::wstring LocalCopy(const SetupState& state, const std::wstring& package) {
   if (NameSameFile(package, copy)) return copy;
   TAMBER_LOG(Info, kCategory, L"Copying source installer file from '%s' to '%s'.", package, copy);
   if (platform::files().Copy(package, copy, false)) return copy;
-  const platform::Win32Error error = platform::process().LastError();
+  const LastErrorReport failure;
   TAMBER_LOG(Error, kCategory, L"Copy failed, installing from '%s'. Error code 0x%X, '%s'.", package,
-             error, SystemErrorText(error));
+             failure.code, failure.text);
   return package;
 }
 
