@@ -25,8 +25,9 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       resources_(process_, system_),
       shell_(files_),
       shutdown_(process_, objects_),
-      security_(process_, objects_),
+      security_(process_, objects_, files_),
       processes_(clock_, process_, objects_, files_, security_) {
+  security_.AttachProcesses(processes_);
   processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
     return RunSecondInstance(*this, commandLine, elevated);
   });

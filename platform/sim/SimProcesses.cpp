@@ -79,6 +79,12 @@ bool SimProcesses::StartProcess(const std::wstring& commandLine, StartedProcess*
                 security_.IsElevated(), started);
 }
 
+bool SimProcesses::StartApplication(const std::wstring& application,
+                                    const std::wstring& commandLine, StartedProcess* started) {
+  *started = StartedProcess();
+  return Launch(application, commandLine, std::wstring(), security_.IsElevated(), started);
+}
+
 bool SimProcesses::AnswerElevationPrompt() {
   ++elevationPrompts_;
   if (elevationAnswers_.empty()) return true;

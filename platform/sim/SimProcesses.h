@@ -67,6 +67,10 @@ class SimProcesses : public Processes {
   // The program is the command line's first token (quoted, or up to the first blank); it
   // must be a file on the simulated disk (FileNotFound, PathNotFound otherwise).
   bool StartProcess(const std::wstring& commandLine, StartedProcess* started) override;
+  // CreateProcessW with an application path: `application` is the program, `commandLine`
+  // what it receives (SimSecurity starts the system's takeown.exe this way).
+  bool StartApplication(const std::wstring& application, const std::wstring& commandLine,
+                        StartedProcess* started);
   // Verbs "open" (or empty) and "runas". "runas" from a process that is not elevated shows
   // the elevation prompt: a refusal fails with Cancelled and the shell's access-denied
   // error. A missing file gives FileNotFound and the shell's error 2.

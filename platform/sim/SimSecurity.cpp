@@ -119,6 +119,13 @@ std::uint32_t MapGeneric(std::uint32_t access, const GenericMapping& mapping) {
 
 }  // namespace
 
+int SimSecurity::FailuresDue(SecurityCall call, Win32Error* error) const {
+  auto found = failures_.find(call);
+  if (found == failures_.end()) return 0;
+  *error = found->second.first;
+  return found->second.second;
+}
+
 void SimSecurity::FailCall(SecurityCall call, Win32Error error, int times) {
   failures_[call] = {error, times};
 }
