@@ -90,6 +90,7 @@ enum class OwnerReadStep { Descriptor, Owner };
 namespace token {
 constexpr std::uint32_t Duplicate = 0x0002;
 constexpr std::uint32_t Query = 0x0008;
+constexpr std::uint32_t Read = 0x00020008;  // TOKEN_READ: query and read control
 constexpr std::uint32_t SecurityImpersonation = 2;
 }  // namespace token
 

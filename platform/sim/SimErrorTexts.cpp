@@ -21,6 +21,7 @@ const MessageText kWin32Texts[] = {
     {15, L"The system cannot find the drive specified."},
     {17, L"The system cannot move the file to a different disk drive."},
     {18, L"There are no more files."},
+    {21, L"The device is not ready."},
     {32, L"The process cannot access the file because it is being used by another process."},
     {33, L"The process cannot access the file because another process has locked a portion of "
          L"the file."},

@@ -99,4 +99,10 @@ bool IsExistingFile(const std::wstring& path) {
          (attributes & platform::file::AttributeDirectory) == 0;
 }
 
+bool IsExistingFolder(const std::wstring& path) {
+  const std::uint32_t attributes = platform::files().Attributes(path);
+  return attributes != platform::file::InvalidAttributes &&
+         (attributes & platform::file::AttributeDirectory) != 0;
+}
+
 }  // namespace setup

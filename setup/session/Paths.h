@@ -42,4 +42,7 @@ bool IsSameFile(const std::wstring& a, const std::wstring& b);
 // True when `path` names an existing file (not a folder).
 bool IsExistingFile(const std::wstring& path);
 
+// True when `path` names an existing folder.
+bool IsExistingFolder(const std::wstring& path);
+
 }  // namespace setup
