@@ -1,10 +1,20 @@
 #include "setup/commands/permissions/PermissionCommands.h"
 
+#include "setup/engine/CommandOutcomes.h"
+
 namespace setup {
+namespace {
+
+Flow RunValidateFolderPermissions(RunFrame& frame, CommandParameters& line) {
+  return TakeFolderPermissionsStatus(
+      frame, RunCommandValidateFolderPermissions(frame.state, line, frame.workingCopy));
+}
+
+}  // namespace
 
 CommandRows PermissionCommandRows() {
   static const CommandRow kRows[] = {
-      {L"validate-folder-permissions", nullptr, kPlainCommand},
+      {L"validate-folder-permissions", RunValidateFolderPermissions, kPlainCommand},
   };
   return RowsOf(kRows);
 }
