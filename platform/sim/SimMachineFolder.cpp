@@ -33,6 +33,10 @@
 //   installed-product, msi-signature, msi-install-result, msi-uninstall-result
 //                                     the installer's products and packages
 //                                     (format in SimInstallerFacts.h)
+//   account, token-user, owner, dacl, volume-without-acls, volume-path-function,
+//   takeown-exit-code, security-call-fails
+//                                     accounts, owners and DACLs of files and folders,
+//                                     volumes, takeown.exe (format in SimSecurityFacts.h)
 //   box-answer = yes                  the answers to the next message boxes, in order:
 //                                     ok, cancel, yes, no, abort, retry, ignore, none (a
 //                                     box that cannot be shown) or a number
@@ -48,6 +52,7 @@
 #include "platform/sim/SimInstallerFacts.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimRegistryText.h"
+#include "platform/sim/SimSecurityFacts.h"
 #include "platform/sim/SimText.h"
 
 namespace fs = std::filesystem;
@@ -334,6 +339,7 @@ bool ApplyFact(SimMachine& m, const std::string& key, const std::string& value) 
   for (const Fact& fact : kFacts)
     if (key == fact.key) return fact.apply(m, value);
   if (ApplyInstallerFact(m.installer(), key, value)) return true;
+  if (ApplySecurityFact(m.security(), key, value)) return true;
   for (const FolderKey& folder : kFolderKeys)
     if (key == folder.key)
       return ApplyText(value, [&](const std::wstring& t) { m.SetFolder(folder.csidl, t); });
@@ -418,6 +424,7 @@ std::string FactsText(SimMachine& m) {
     AddFact(&out, "environment", EscapeField(variable.first + L"=" + variable.second));
   for (int answer : m.ui().QueuedAnswers()) AddFact(&out, "box-answer", AnswerText(answer));
   out += InstallerFactsText(m.installer());
+  out += SecurityFactsText(m.security());
   return out;
 }
 

@@ -6,7 +6,8 @@
 // anything else (an http/https address, a path inside the machine) is passed as given,
 // followed by the ARGUMENTs (such as /quiet). The log is printed as it is written, message
 // boxes as they are answered (from the machine's box-answer list, else by default), the
-// machine is saved afterwards, and the exit code is the bootstrapper's.
+// owners and DACLs the run changed afterwards, the machine is saved, and the exit code is
+// the bootstrapper's.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,7 @@
 #include "platform/sim/SimText.h"
 #include "setup/session/Tamber4Setup.h"
 #include "tools/tamber4sim/LogEcho.h"
+#include "tools/tamber4sim/SecurityChanges.h"
 #include "tools/tamber4sim/WorkingCopies.h"
 
 namespace {
@@ -96,6 +98,7 @@ int Run(SimMachine& m, const Options& options) {
   m.ui().SetObserver(PrintBox);
   tamber4sim::LogEcho echo(m, stdout);
   tamber4sim::WorkingCopies copies(m);
+  const tamber4sim::SecurityChanges security(m);
   int status = 0;
   {
     platform::ScopedMachine guard(m.machine());
@@ -103,6 +106,7 @@ int Run(SimMachine& m, const Options& options) {
   }
   for (const auto& path : copies.Written())
     std::printf("tamber4sim: working copy %s\n", path.string().c_str());
+  security.Print(stdout);
   for (const platform::sim::ShutdownRequest& request : m.shutdown().Requests())
     std::printf("tamber4sim: Windows restart requested (flags 0x%X, reason 0x%08X)\n",
                 static_cast<unsigned>(request.flags), static_cast<unsigned>(request.reason));
