@@ -290,7 +290,10 @@ class SecurityApi final : public Security {
     ScopedLocalMemory descriptorOwner(descriptor);
     PSID ownerSid = nullptr;
     BOOL defaulted = FALSE;
-    if (!::GetSecurityDescriptorOwner(descriptor, &ownerSid, &defaulted) || ownerSid == nullptr) {
+    const BOOL read = ::GetSecurityDescriptorOwner(descriptor, &ownerSid, &defaulted);
+    if (!read || ownerSid == nullptr) {
+      // A descriptor without an owner is no failure of the call: name the reason.
+      if (read) ::SetLastError(ERROR_INVALID_OWNER);
       *failedStep = OwnerReadStep::Owner;
       return false;
     }
