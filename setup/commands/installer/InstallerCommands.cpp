@@ -53,17 +53,20 @@ std::wstring TransformArgument(const SetupState& state, const CommandParameters&
 }
 
 std::wstring GetTransformOverride(const SetupState& state, const CommandParameters& line) {
-  const auto id = static_cast<platform::LangId>(ParseDecimalParameter(line.GetParameter(L"transform-langid")));
-  auto entry = state.transformsByLanguage.find(id);
+  const std::int32_t id = ParseDecimalParameter(line.GetParameter(L"transform-langid"));
+  // Only a 16-bit language id can name an entry: cut down to 16 bits, 68618 would pass for
+  // Spanish (3082).
+  auto entry = id >= 0 && id <= 0xFFFF ? state.transformsByLanguage.find(static_cast<platform::LangId>(id))
+                                       : state.transformsByLanguage.end();
   if (entry != state.transformsByLanguage.end() && !entry->second.empty()) {
     TAMBER_LOG(Info, L"GetTransformOverride",
                L"Using transform file '%s' specified by the '%s' parameter's 0x%04x value.",
-               entry->second, L"transform-langid", id);
+               entry->second, L"transform-langid", static_cast<std::uint32_t>(id));
     return entry->second;
   }
   TAMBER_LOG(Warning, L"GetTransformOverride",
              L"Transform Language ID '0x%04x' specified by the '%s' parameter is not supported by this installer.",
-             id, L"transform-langid");
+             static_cast<std::uint32_t>(id), L"transform-langid");
   return state.transformName;
 }
 
