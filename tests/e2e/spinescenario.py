@@ -1,11 +1,25 @@
 """What the session's end-to-end tests share: a scenario with Tamber4Setup.exe installed,
 its working copies and the messages of its log."""
 
+import re
 import shutil
 
 import wineharness
 
 EXE_FOLDER = "C:\\Tamber4Test"
+
+
+def parse_line(text):
+    """The parameters of a script line (the command under the empty name), unescaped."""
+    fields = {}
+    for index, field in enumerate(text.split("|")):
+        name, _, value = field.partition("=") if index else ("", "", field)
+        fields[_unescape(name)] = _unescape(value)
+    return fields
+
+
+def _unescape(text):
+    return re.sub("%([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), text)
 
 
 class SpineTestCase(wineharness.ScenarioTestCase):

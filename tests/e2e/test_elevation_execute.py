@@ -7,20 +7,13 @@ it is given, with the exit-code parameters, "if-exists" and "wait"."""
 import re
 import shutil
 
+import spinescenario
 import wineharness
+
+parse_line = spinescenario.parse_line
 
 FOLDER = "C:\\Tamber4Test"
 TOOL = FOLDER + "\\ExitWith.exe"
-
-
-def parse_line(text):
-    """The parameters of a script line (the command under the empty name), unescaped."""
-    fields = {}
-    for index, field in enumerate(text.split("|")):
-        name, _, value = field.partition("=") if index else ("", "", field)
-        fields[re.sub("%([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), name)] = \
-            re.sub("%([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), value)
-    return fields
 
 
 class ElevationAndExecute(wineharness.ScenarioTestCase):

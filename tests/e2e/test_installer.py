@@ -7,7 +7,6 @@ line asks for), and a package that is not an installer database fails with the i
 code and, with "abort-on-failure", ends the run with 2."""
 
 import pathlib
-import re
 import shutil
 import subprocess
 import tempfile
@@ -56,14 +55,6 @@ def mark(name):
     return f"write-registry-dword|registry-path={MARKS}|registry-value-name={name}|registry-value-data=1"
 
 
-def fields(line):
-    out = {}
-    for index, field in enumerate(line.split("|")):
-        name, _, value = field.partition("=") if index else ("", "", field)
-        out[name] = re.sub("%([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), value)
-    return out
-
-
 class Installer(spinescenario.SpineTestCase):
     scenario_name = "installer"
 
@@ -75,7 +66,7 @@ class Installer(spinescenario.SpineTestCase):
     def run_script(self, name, lines, *switches):
         self.scenario.put_utf16_file(self.beside_exe(name), "".join(l + "\r\n" for l in lines))
         code = self.scenario.run_setup(*switches, spinescenario.EXE_FOLDER + "\\" + name).returncode
-        return code, [fields(line) for line in self.working_copy_lines(name)]
+        return code, [spinescenario.parse_line(line) for line in self.working_copy_lines(name)]
 
     def messages(self):
         return [message for _, _, message in self.log_messages()]
