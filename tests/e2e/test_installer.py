@@ -3,8 +3,9 @@
 wixl: "if-not-installed" enters and "install" installs (the copy in Installers\\, msi-result
 0, the installer log of "enable-msi-log"), a second run skips the block, "if-installed"
 against a lower and a higher version, "uninstall" removes the product (with the transform a
-line asks for), and a package that is not an installer database fails with the installer's
-code and, with "abort-on-failure", ends the run with 2."""
+line asks for), a Spanish run passes the embedded transform, and a package that is not an
+installer database fails with the installer's code and, with "abort-on-failure", ends the
+run with 2."""
 
 import pathlib
 import shutil
@@ -169,6 +170,26 @@ class Installer(spinescenario.SpineTestCase):
         self.assertIn("The Windows Installer return code must be ERROR_SUCCESS (0) to succeed. "
                       "Flagging for abort.", messages)
         self.assertIn("Aborting", messages)
+
+    def test_spanish_run_passes_the_embedded_transform(self):
+        self.scenario.reg_add("HKCU\\Software\\Tamber4", "UserInterfaceLanguage", "es")
+        try:
+            code, lines = self.run_script("spanish.crvdat", [
+                "install|package=tamber-test.msi",
+                f"uninstall|product={PRODUCT}"])
+        finally:
+            self.scenario.run_wine_tool("reg", "delete", "HKCU\\Software\\Tamber4", "/v",
+                                        "UserInterfaceLanguage", "/f")
+        # Wine installs even though the package embeds no es-es.mst (Windows: 1624).
+        self.assertEqual(code, 0)
+        self.assertEqual([(l.get("result"), l.get("msi-result")) for l in lines],
+                         [("success", "0"), ("success", "0")])
+        messages = self.messages()
+        self.assertTrue([m for m in messages if m.startswith("Installing package '")
+                         and m.endswith("' with command line ' TRANSFORMS=:es-es.mst', UI level '3'.")],
+                        messages)
+        self.assertIn(f"Uninstalling product '{PRODUCT}' with command line ' TRANSFORMS=:es-es.mst'.",
+                      messages)
 
 if __name__ == "__main__":
     if shutil.which("wixl") is None:
