@@ -3,9 +3,9 @@
 wixl: "if-not-installed" enters and "install" installs (the copy in Installers\\, msi-result
 0, the installer log of "enable-msi-log"), a second run skips the block, "if-installed"
 against a lower and a higher version, "uninstall" removes the product (with the transform a
-line asks for), a Spanish run passes the embedded transform, and a package that is not an
-installer database fails with the installer's code and, with "abort-on-failure", ends the
-run with 2."""
+line asks for), an install inside an elevated section runs in the elevated instance, a
+Spanish run passes the embedded transform, and a package that is not an installer database
+fails with the installer's code and, with "abort-on-failure", ends the run with 2."""
 
 import pathlib
 import shutil
@@ -170,6 +170,30 @@ class Installer(spinescenario.SpineTestCase):
         self.assertIn("The Windows Installer return code must be ERROR_SUCCESS (0) to succeed. "
                       "Flagging for abort.", messages)
         self.assertIn("Aborting", messages)
+
+    def test_install_inside_an_elevated_section_runs_in_the_elevated_instance(self):
+        code, lines = self.run_script("section.crvdat", [
+            "requires-elevation|title=Setup|message=Rights needed.",
+            "enable-msi-log|log-mode=4095|file-path=section-msi.log",
+            "install|package=tamber-test.msi",
+            "end-elevation",
+            f"uninstall|product={PRODUCT}"])
+        self.assertEqual(code, 0)
+        # The parent marks the section's lines done; the installer's code is in the elevated
+        # instance's own working copy.
+        self.assertEqual([line.get("result") for line in lines], ["success"] * 5)
+        self.assertNotIn("msi-result", lines[2])
+        self.assertEqual(lines[4].get("msi-result"), "0")
+        spawned = [spinescenario.parse_line(line)
+                   for line in self.working_copy_lines("sectionSpawned1.crvdat")]
+        self.assertEqual((spawned[2].get("result"), spawned[2].get("msi-result")), ("success", "0"))
+        messages = self.messages()
+        # enable-msi-log left without a result runs again in the elevated instance.
+        self.assertEqual(messages.count("MsiEnableLogW succeeded."), 2)
+        self.assertEqual(messages.count("MsiInstallProductW returned 0: success"), 1)
+        self.assertLess(messages.index("Running elevated."),
+                        messages.index("MsiInstallProductW returned 0: success"))
+        self.assertFalse(self.installed_file().exists())
 
     def test_spanish_run_passes_the_embedded_transform(self):
         self.scenario.reg_add("HKCU\\Software\\Tamber4", "UserInterfaceLanguage", "es")
