@@ -4,6 +4,7 @@
 #include "logging/Log.h"
 #include "setup/engine/Blocks.h"
 #include "setup/engine/CommandTable.h"
+#include "setup/engine/RunStatus.h"
 
 namespace setup {
 namespace {
@@ -32,19 +33,109 @@ void MarkEarlierDownload(SetupState& state, int start, const std::wstring& comma
   }
 }
 
+// The command of line `index`.
+std::wstring CommandAt(const RunFrame& frame, int index) {
+  CommandParameters line;
+  line.Parse(frame.state.script.lines[static_cast<std::size_t>(index)]);
+  return line.CommandName();
+}
+
+// The first line in (from, end) whose command has `trait`, or `end`.
+int FindLineWith(const RunFrame& frame, int from, int end, CommandTrait trait) {
+  for (int index = from + 1; index < end; ++index)
+    if (frame.commands.Has(CommandAt(frame, index), trait)) return index;
+  return end;
+}
+
+void MarkLine(SetupState& state, int index) {
+  std::wstring& text = state.script.lines[static_cast<std::size_t>(index)];
+  CommandParameters line;
+  line.Parse(text);
+  TAMBER_LOG(Info, L"CloseElevatedCommands", L"Setting result for line number %d: '%s' to '%s'.",
+             index, line.CommandName(), ResultWord(LineResult::Success));
+  line.SetResult(LineResult::Success);
+  text = line.Serialize();
+}
+
+// A block whose opener or "end-if" lies inside the marked lines [start, end) and whose other
+// side lies outside: that side is marked too, so that no later run meets half a block.
+void MarkCutBlocks(RunFrame& frame, int start, int end) {
+  int unclosed = 0;  // blocks opened inside, still open at `end`
+  for (int index = start; index < end; ++index) {
+    const std::wstring command = CommandAt(frame, index);
+    if (frame.commands.Has(command, kConditional)) {
+      ++unclosed;
+    } else if (frame.commands.Has(command, kClosesBlock)) {
+      if (unclosed > 0)
+        --unclosed;
+      else
+        CloseInnermostBlock(frame);  // a block opened before the section
+    }
+  }
+  int nested = 0;
+  for (int index = end; unclosed > 0 && index < frame.lineCount; ++index) {
+    const std::wstring command = CommandAt(frame, index);
+    if (frame.commands.Has(command, kConditional)) {
+      ++nested;
+    } else if (frame.commands.Has(command, kClosesBlock)) {
+      if (nested > 0) {
+        --nested;
+      } else {
+        MarkLine(frame.state, index);
+        --unclosed;
+      }
+    }
+  }
+}
+
+// The stronger of two statuses as restart requests: a section that asks for nothing or for
+// a restart when convenient keeps an earlier section's request for more.
+int StrongerRestart(int earlier, int status) {
+  auto rank = [](int s) { return s == kRunRebootNow ? 2 : s == kRunReboot ? 1 : 0; };
+  const bool restartOrSuccess =
+      status == kRunSuccess || status == kRunReboot || status == kRunRebootNow;
+  return restartOrSuccess && rank(earlier) > rank(status) ? earlier : status;
+}
+
 }  // namespace
 
+int FindSectionEnd(const RunFrame& frame, int opener) {
+  return FindLineWith(frame, opener, frame.lineCount, kClosesSection);
+}
+
+Flow PassSectionEnd(RunFrame& frame, int index, Flow flow) {
+  if (index != frame.elevatedSectionEnd) return flow;
+  frame.elevatedSectionEnd = -1;
+  if (!frame.state.isElevatedInstance) {
+    frame.state.inElevatedSection = false;
+    return flow;
+  }
+  if (!frame.delegatedRanInSection || flow == Flow::Stop || flow == Flow::StopUnstored) return flow;
+  frame.status = RebootDerivedStatus(frame.state);
+  return Flow::Stop;
+}
+
 Flow DelegateToElevatedInstance(RunFrame& frame, CommandParameters& line) {
+  const int earlierStatus = frame.status;
+  const int delegated = frame.state.script.currentLine;
   frame.status = frame.services.spawnElevatedInstance(frame.state, line, frame.workingCopy);
   if (frame.status == kRunFail) return Flow::StopUnstored;
-  // An elevated "execute" that needs an immediate restart ends its instance at "reboot":
-  // this instance runs that line, and the section stays open for the run after the restart.
-  const bool restartNow =
-      frame.commands.Has(line.CommandName(), kRestartNowEndsSection) && frame.status == kRunRebootNow;
-  const int start = restartNow ? frame.elevatedSectionStart + 1 : frame.elevatedSectionStart;
-  CloseElevatedCommands(frame.state, start, frame.lineCount,
-                        restartNow ? kStopsForRestart : kClosesSection);
+  frame.status = StrongerRestart(earlierStatus, frame.status);
+  // An elevated "execute" that needs an immediate restart ends the section at its first
+  // "reboot" after that line: this instance runs that line, and the section stays open for
+  // the run after the restart. Without one, the section ends at its closer as usual.
+  const bool restartNow = frame.commands.Has(line.CommandName(), kRestartNowEndsSection) &&
+                          frame.status == kRunRebootNow;
+  const int sectionEnd = frame.elevatedSectionEnd < 0 ? frame.lineCount : frame.elevatedSectionEnd;
+  const int end =
+      restartNow ? FindLineWith(frame, delegated, sectionEnd, kStopsForRestart) : sectionEnd;
+  const int start =
+      restartNow && end < sectionEnd ? frame.elevatedSectionStart + 1 : frame.elevatedSectionStart;
+  CloseElevatedCommands(frame.state, start, end, kClosesSection);
+  // The loop goes on with the line that ends the marked lines.
+  if (frame.state.script.currentLine == end) --frame.state.script.currentLine;
   ForgetOpenBlocksFrom(frame, start);
+  MarkCutBlocks(frame, start, end);
   return Flow::NextUnstored;
 }
 
@@ -63,10 +154,7 @@ void CloseElevatedCommands(SetupState& state, int start, int count, CommandTrait
       --script.currentLine;
       return;
     }
-    TAMBER_LOG(Info, L"CloseElevatedCommands", L"Setting result for line number %d: '%s' to '%s'.",
-               script.currentLine, line.CommandName(), ResultWord(LineResult::Success));
-    line.SetResult(LineResult::Success);
-    text = line.Serialize();
+    MarkLine(state, script.currentLine);
     if (commands.Has(line.CommandName(), kTakesOverDownload))
       MarkEarlierDownload(state, start, line.CommandName(), line.GetParameter(L"uri"));
   }

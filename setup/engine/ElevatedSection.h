@@ -13,9 +13,21 @@
 namespace setup {
 
 // A delegated command inside an open section: the elevated instance runs the section; on
-// its return (other than 2) the section's lines are marked "success" up to the terminator
-// line, which the loop runs next. Status 2 stops the run.
+// its return (other than 2) the section's lines are marked "success" up to its closer, which
+// the loop runs next (or, when the instance asks for a restart now, up to the section's
+// first "reboot" after this line, which the loop then runs forced). Blocks cut by the
+// section's bounds are marked on both sides. A restart asked for by an earlier section
+// stays unless this one asks for a stronger one. Status 2 stops the run.
 Flow DelegateToElevatedInstance(RunFrame& frame, CommandParameters& line);
+
+// The index of the section closer that ends the section opened at `opener`: the first line
+// after it whose command closes a section, whatever its result; lineCount when there is none.
+int FindSectionEnd(const RunFrame& frame, int opener);
+
+// Called after the line at `index` ran. At the open section's closer the parent leaves the
+// section, even when the closer was marked or skipped; the elevated instance that ran a
+// delegated line of the section stops there with the status of its restart requests.
+Flow PassSectionEnd(RunFrame& frame, int index, Flow flow);
 
 // Marks lines `start`.. of the script "success" until the first line whose command has the
 // trait `terminator` (exclusive), leaving state.script.currentLine on the line before it (or

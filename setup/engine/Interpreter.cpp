@@ -42,6 +42,8 @@ Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text
     return Flow::Next;
   if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
     return DelegateToElevatedInstance(frame, line);
+  if (entry != nullptr && entry->Has(kDelegated) && frame.elevatedSectionEnd >= 0)
+    frame.delegatedRanInSection = true;
   if (entry == nullptr || !entry->handler) return RunUnhandled(line, text);
   return entry->handler(frame, line);
 }
@@ -70,7 +72,7 @@ bool RunLine(RunFrame& frame) {
   CommandParameters line;
   line.Parse(text);
   TAMBER_LOG(Info, L"Run", L"Processing line %d: %s", index + 1, text);
-  const Flow flow = ProcessLine(frame, line, text);
+  const Flow flow = PassSectionEnd(frame, index, ProcessLine(frame, line, text));
   if (flow == Flow::Next || flow == Flow::Stop) StoreLine(frame, index, line);
   if (frame.saveRequested) {
     line.SetResult(LineResult::Success);

@@ -32,6 +32,10 @@ struct RunFrame {
   int status = kRunSuccess;        // the run's RunStatus so far
   int pendingEndIf = 0;            // end-if lines still to consume while skipping a block
   int elevatedSectionStart = -1;   // index of the line that opened the last section
+  // Index of that section's closer by position, or lineCount when it has none; -1 once
+  // the loop has passed it.
+  int elevatedSectionEnd = -1;
+  bool delegatedRanInSection = false;  // the elevated instance ran a delegated line of it
   int lineCount = 0;
   bool saveRequested = false;      // the current line asks for the working copy to be written
   // Indices of the conditional lines before the current one whose block is still open (no

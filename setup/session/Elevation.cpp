@@ -58,7 +58,8 @@ void TakeExitCode(SetupState& state, CommandParameters& line, std::uint32_t exit
       TAMBER_LOG(Info, L"SpawnElevatedInstance",
                  L"Elevated process returned exit code 3 (reboot), flagging for reboot required "
                  L"when convenient.");
-      state.rebootMode = kRebootWhenConvenient;
+      // An earlier section's request for a restart now stays.
+      if (state.rebootMode != kRebootAsSoonAsPossible) state.rebootMode = kRebootWhenConvenient;
       result = LineResult::Success;
       break;
     case kRunRebootNow:

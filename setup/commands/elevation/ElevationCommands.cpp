@@ -2,6 +2,7 @@
 
 #include "logging/Log.h"
 #include "setup/engine/CommandOutcomes.h"
+#include "setup/engine/ElevatedSection.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -29,6 +30,8 @@ Flow RunRequiresElevation(RunFrame& frame, CommandParameters& line) {
              L"Tamber4Setup.exe.");
   state.inElevatedSection = !state.isElevatedInstance;
   frame.elevatedSectionStart = state.script.currentLine;
+  frame.elevatedSectionEnd = FindSectionEnd(frame, frame.elevatedSectionStart);
+  frame.delegatedRanInSection = false;
   // Left unmarked: the elevated instance must meet it again, and the section's close marks it.
   return Flow::NextUnstored;
 }

@@ -125,4 +125,66 @@ TEST_F(ElevatedSection, ClosingMarksAnEarlierDownloadOfTheSameFile) {
                      "with uri 'http://h/files/a.msi' to 'success'."));
 }
 
+// Section shapes that once looped for ever, lost lines or lost a restart: each run ends with
+// at most one instance per section, every line that must run once runs once, and the
+// strongest restart asked for is the run's status.
+TEST_F(ElevatedSection, EverySectionShapeEndsWithItsLinesRunOnce) {
+  sim().PutProgram(L"C:\\Tools\\b.exe", {3010});
+  const std::wstring kFalse =
+      L"if-registry-check|registry-path=HKCU\\Software\\Gone|registry-value-name=V|"
+      L"registry-value-data=1|registry-value-data-is=greater-than";
+  struct Case {
+    const char* shape;
+    std::vector<std::wstring> script;
+    int status;
+    int instances;
+    std::vector<std::wstring> results;  // of the parent's working copy
+    std::vector<std::wstring> boxes;    // the texts of the alerts shown, in order
+  };
+  const Case cases[] = {
+      {"a marked closer closes the section: the line after it runs here",
+       {L"requires-elevation", L"zzz|in=1", L"end-elevation|result=success",
+        L"execute|program=C:\\Tools\\a.exe"},
+       0, 0, {L"", L"success", L"success", L"success"}, {}},
+      {"a reboot already run before the delegated line is not the section's end",
+       {L"requires-elevation", L"reboot|force=if-reboot-now",
+        L"execute|program=C:\\Tools\\a.exe|reboot-now-on-exit-code=0", L"end-elevation", L"reboot",
+        L"alert|message=after"},
+       4, 1, {L"success", L"success", L"success", L"success", L"success", L""}, {}},
+      {"lines after the section run before the restart now is carried out",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe|reboot-now-on-exit-code=0",
+        L"end-elevation", L"alert|message=mid", L"reboot", L"alert|message=after"},
+       4, 1, {L"success", L"success", L"success", L"success", L"success", L""}, {L"mid"}},
+      {"a later section keeps an earlier section's restart",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\b.exe|reboot-on-exit-code=3010",
+        L"end-elevation", L"requires-elevation", L"execute|program=C:\\Tools\\a.exe",
+        L"end-elevation"},
+       3, 2, std::vector<std::wstring>(6, L"success"), {}},
+      {"a closer inside a skipped block still ends the instance's section",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe", kFalse, L"alert|message=in",
+        L"end-elevation", L"end-if", L"alert|message=after"},
+       0, 1, std::vector<std::wstring>(7, L"success"), {L"after"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shape);
+    sim().QueueAnswer(platform::mb::IdNo);  // a restart offered at exit is declined
+    const std::size_t startsBefore = sim().processes().Starts().size();
+    const std::size_t boxesBefore = sim().Boxes().size();
+    PutScript(kScript, c.script);
+    EXPECT_EQ(RunSession(kScript), c.status);
+    int instances = 0;
+    for (std::size_t i = startsBefore; i < sim().processes().Starts().size(); ++i)
+      instances += sim().processes().Starts()[i].verb == L"runas";
+    EXPECT_EQ(instances, c.instances);
+    EXPECT_EQ(Results(kWorkingCopy), c.results);
+    std::vector<std::wstring> boxes;
+    for (std::size_t i = boxesBefore; i < sim().Boxes().size(); ++i)
+      if (sim().Boxes()[i].request.text == L"mid" || sim().Boxes()[i].request.text == L"in" ||
+          sim().Boxes()[i].request.text == L"after")
+        boxes.push_back(sim().Boxes()[i].request.text);
+    EXPECT_EQ(boxes, c.boxes);
+    sim().files().Delete(kWorkingCopy);
+  }
+}
+
 }  // namespace
