@@ -28,6 +28,8 @@ enum CommandTrait : unsigned {
   kNamesSpecialFolder = 1 << 8,  // once it succeeded, its "special-folder-name" names its
                                  // "file-path"
   kRecordsRootUri = 1 << 9,  // keeps a web script's root address: leads every web script
+  kRunsEveryRun = 1 << 10,   // its line becomes "repeat" and runs on every run: after an
+                             // elevated section, the parent runs it again for what it sets
 };
 
 // Runs one line of its command and tells the loop what comes next. Sets the line's result.

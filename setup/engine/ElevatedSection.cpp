@@ -97,6 +97,15 @@ int StrongerRestart(int earlier, int status) {
   return restartOrSuccess && rank(earlier) > rank(status) ? earlier : status;
 }
 
+// A line of the section that is not delegated and runs on every run.
+bool RunsAgainAfterSection(const RunFrame& frame, int index) {
+  CommandParameters line;
+  line.Parse(frame.state.script.lines[static_cast<std::size_t>(index)]);
+  const std::wstring command = line.CommandName();
+  if (frame.commands.Has(command, kDelegated)) return false;
+  return line.ResultIs(LineResult::Repeat) || frame.commands.Has(command, kRunsEveryRun);
+}
+
 }  // namespace
 
 int FindSectionEnd(const RunFrame& frame, int opener) {
@@ -136,6 +145,8 @@ Flow DelegateToElevatedInstance(RunFrame& frame, CommandParameters& line) {
   if (frame.state.script.currentLine == end) --frame.state.script.currentLine;
   ForgetOpenBlocksFrom(frame, start);
   MarkCutBlocks(frame, start, end);
+  for (int index = start; index < end; ++index)
+    if (RunsAgainAfterSection(frame, index)) frame.rerunAfterSection.push_back(index);
   return Flow::NextUnstored;
 }
 
@@ -154,6 +165,9 @@ void CloseElevatedCommands(SetupState& state, int start, int count, CommandTrait
       --script.currentLine;
       return;
     }
+    // A line that runs on every run stays runnable.
+    if (line.ResultIs(LineResult::Repeat) || commands.Has(line.CommandName(), kRunsEveryRun))
+      continue;
     MarkLine(state, script.currentLine);
     if (commands.Has(line.CommandName(), kTakesOverDownload))
       MarkEarlierDownload(state, start, line.CommandName(), line.GetParameter(L"uri"));

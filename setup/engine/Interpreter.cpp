@@ -82,10 +82,27 @@ bool RunLine(RunFrame& frame) {
   return flow == Flow::Next || flow == Flow::NextUnstored;
 }
 
+// Runs again the lines of a section just handed over that run on every run, then goes on
+// where the loop was. False when one of them stops the run.
+bool RunLinesAfterSection(RunFrame& frame) {
+  Script& script = frame.state.script;
+  const int resumeAt = script.currentLine;
+  std::vector<int> lines;
+  lines.swap(frame.rerunAfterSection);
+  for (const int index : lines) {
+    script.currentLine = index;
+    if (!RunLine(frame)) return false;
+  }
+  script.currentLine = resumeAt;
+  return true;
+}
+
 void RunLines(RunFrame& frame) {
   Script& script = frame.state.script;
-  for (script.currentLine = 0; script.currentLine < frame.lineCount; ++script.currentLine)
+  for (script.currentLine = 0; script.currentLine < frame.lineCount; ++script.currentLine) {
     if (!RunLine(frame)) return;
+    if (!frame.rerunAfterSection.empty() && !RunLinesAfterSection(frame)) return;
+  }
 }
 
 // Reads the script into the state and clears the way for its working copy. False when the

@@ -36,6 +36,9 @@ struct RunFrame {
   // the loop has passed it.
   int elevatedSectionEnd = -1;
   bool delegatedRanInSection = false;  // the elevated instance ran a delegated line of it
+  // Lines of a section just handed over that run on every run: the parent runs them after
+  // the instance returned, so that what they set is known to the lines after the section.
+  std::vector<int> rerunAfterSection;
   int lineCount = 0;
   bool saveRequested = false;      // the current line asks for the working copy to be written
   // Indices of the conditional lines before the current one whose block is still open (no

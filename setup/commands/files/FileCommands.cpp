@@ -97,7 +97,7 @@ CommandRows FileCommandRows() {
   static const CommandRow kRows[] = {
       {L"copy-file", Plain<RunCommandCopyFile>, kPlainCommand},
       {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand},
-      {L"self", Plain<RunCommandSelf>, kRecordsRootUri},
+      {L"self", Plain<RunCommandSelf>, kRecordsRootUri | kRunsEveryRun},
   };
   return RowsOf(kRows);
 }

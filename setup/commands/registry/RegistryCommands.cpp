@@ -127,7 +127,7 @@ CommandRows RegistryCommandRows() {
       {L"delete-registry-run-once", LineOnly<RunCommandDeleteRegistryRunOnce>, kPlainCommand},
       {L"if-registry-check", RunIfRegistryCheck, kConditional | kSetsOwnResult},
       {L"read-registry-install-directory", Plain<RunCommandReadRegistryInstallDirectory>,
-       kPlainCommand},
+       kRunsEveryRun},
       {L"write-registry-string", Plain<RunCommandWriteRegistryString>, kPlainCommand},
       {L"write-registry-dword", LineOnly<RunCommandWriteRegistryDWORD>, kPlainCommand},
       {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand},

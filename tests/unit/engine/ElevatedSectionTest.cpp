@@ -160,11 +160,17 @@ TEST_F(ElevatedSection, EverySectionShapeEndsWithItsLinesRunOnce) {
         L"end-elevation", L"requires-elevation", L"execute|program=C:\\Tools\\a.exe",
         L"end-elevation"},
        3, 2, std::vector<std::wstring>(6, L"success"), {}},
+      {"a line that runs on every run stays so and tells the lines after the section",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe",
+        L"read-registry-install-directory|registry-path=HKLM\\Software\\Tamber", L"end-elevation",
+        L"execute|program=%InstallDirectory%\\b.exe"},
+       0, 1, {L"success", L"success", L"repeat", L"success", L"success"}, {}},
       {"a closer inside a skipped block still ends the instance's section",
        {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe", kFalse, L"alert|message=in",
         L"end-elevation", L"end-if", L"alert|message=after"},
        0, 1, std::vector<std::wstring>(7, L"success"), {L"after"}},
   };
+  sim().registry().PutString(platform::kHkeyLocalMachine, L"Software\\Tamber", L"", L"C:\\Tools");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shape);
     sim().QueueAnswer(platform::mb::IdNo);  // a restart offered at exit is declined
