@@ -63,6 +63,18 @@ class ElevationAndExecute(wineharness.ScenarioTestCase):
         ends = re.findall(r"\t(0x[0-9A-F]+)\tInfo\tModule\tTerminating module", log)
         self.assertEqual(len(set(ends)), 2, ends)
 
+    def test_a_marked_closer_ends_its_section_without_an_instance(self):
+        # The closer was marked by an earlier run: the section still ends there, so the
+        # "execute" after it runs in this process and no elevated instance is started.
+        code, results = self.run_script("closer.crvdat", [
+            "requires-elevation",
+            "zzz|in=1",
+            "end-elevation|result=success",
+            f"execute|program={TOOL}|arg1=0|wait=yes"])
+        self.assertEqual(code, 0)
+        self.assertEqual(results, ["", "success", "success", "success"])
+        self.assertIsNone(self.results("closerSpawned1.crvdat"))
+
     def test_exit_codes_restart_and_abort_requests(self):
         code, results = self.run_script("codes.crvdat", [
             f"execute|program={TOOL}|arg1=3010|reboot-on-exit-code=3010|abort-on-exit-code-not=0",
