@@ -85,12 +85,21 @@ Handle SimKernelObjects::CreateNamedMutex(const std::wstring& name, bool initial
   }
   bool existed = false;
   std::shared_ptr<SimMutex> mutex = OpenOrCreateNamed<SimMutex>(name, &existed);
-  if (!mutex) return kNoHandle;  // the name belongs to an object of another kind
-  if (!existed && initialOwner) {
+  if (mutex && !existed && initialOwner) {
     mutex->owner = objects_.Owner();
     mutex->recursion = 1;
   }
-  const Handle handle = objects_.Add(mutex);
+  return AddCreated(mutex, existed, alreadyExisted);
+}
+
+Handle SimKernelObjects::AddCreated(std::shared_ptr<SimObject> object, bool existed,
+                                    bool* alreadyExisted) {
+  *alreadyExisted = false;
+  if (!object) {  // the name belongs to an object of another kind
+    process_.SetLastError(err::InvalidHandle);
+    return kNoHandle;
+  }
+  const Handle handle = objects_.Add(std::move(object));
   *alreadyExisted = existed;
   process_.SetLastError(existed ? err::AlreadyExists : err::Success);
   return handle;
@@ -111,16 +120,11 @@ Handle SimKernelObjects::CreateNamedEvent(const std::wstring& name, bool manualR
                                      bool* alreadyExisted) {
   bool existed = false;
   std::shared_ptr<SimEvent> event = OpenOrCreateNamed<SimEvent>(name, &existed);
-  *alreadyExisted = false;
-  if (!event) return kNoHandle;
-  if (!existed) {
+  if (event && !existed) {
     event->manualReset = manualReset;
     event->set = initiallySet;
   }
-  const Handle handle = objects_.Add(event);
-  *alreadyExisted = existed;
-  process_.SetLastError(existed ? err::AlreadyExists : err::Success);
-  return handle;
+  return AddCreated(event, existed, alreadyExisted);
 }
 
 bool SimKernelObjects::SetEvent(Handle handle) {

@@ -76,6 +76,9 @@ class SimKernelObjects : public KernelObjects {
   std::size_t OpenHandleCount() const { return objects_.Count(); }
 
  private:
+  // A handle to a created or opened named object, with the last error that tells which;
+  // kNoHandle with InvalidHandle when the name was taken by an object of another kind.
+  Handle AddCreated(std::shared_ptr<SimObject> object, bool existed, bool* alreadyExisted);
   std::uint32_t WaitUntil(Handle object, std::uint32_t milliseconds, bool dispatch);
   bool RunNextMessageBy(std::uint64_t tick);
   // The holder lets go of a mutex it still owns, abandoning it or not.

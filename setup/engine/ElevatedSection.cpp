@@ -97,13 +97,16 @@ int StrongerRestart(int earlier, int status) {
   return restartOrSuccess && rank(earlier) > rank(status) ? earlier : status;
 }
 
+// A line that runs on every run: marked "repeat", or of a command that marks it so.
+bool StaysRunnable(const CommandTable& commands, const CommandParameters& line) {
+  return line.ResultIs(LineResult::Repeat) || commands.Has(line.CommandName(), kRunsEveryRun);
+}
+
 // A line of the section that is not delegated and runs on every run.
 bool RunsAgainAfterSection(const RunFrame& frame, int index) {
   CommandParameters line;
   line.Parse(frame.state.script.lines[static_cast<std::size_t>(index)]);
-  const std::wstring command = line.CommandName();
-  if (frame.commands.Has(command, kDelegated)) return false;
-  return line.ResultIs(LineResult::Repeat) || frame.commands.Has(command, kRunsEveryRun);
+  return !frame.commands.Has(line.CommandName(), kDelegated) && StaysRunnable(frame.commands, line);
 }
 
 }  // namespace
@@ -166,8 +169,7 @@ void CloseElevatedCommands(SetupState& state, int start, int count, CommandTrait
       return;
     }
     // A line that runs on every run stays runnable.
-    if (line.ResultIs(LineResult::Repeat) || commands.Has(line.CommandName(), kRunsEveryRun))
-      continue;
+    if (StaysRunnable(commands, line)) continue;
     MarkLine(state, script.currentLine);
     if (commands.Has(line.CommandName(), kTakesOverDownload))
       MarkEarlierDownload(state, start, line.CommandName(), line.GetParameter(L"uri"));
