@@ -21,8 +21,9 @@ enum CommandTrait : unsigned {
   kClosesBlock = 1 << 3,      // closes the innermost conditional block ("end-if")
   kClosesSection = 1 << 4,    // closes an elevated section
   kStopsForRestart = 1 << 5,  // may stop the run for a restart, resuming after it
-  kRestartNowEndsSection = 1 << 6,  // in an elevated instance, a restart now ends the
-                                    // section at the next kStopsForRestart line
+  kStopsInParent = 1 << 6,   // a stop it decides in an elevated instance's section is left
+                             // to the parent, which runs the line forced: the restart or
+                             // abort is the whole run's
   kTakesOverDownload = 1 << 7,  // the close of its section also marks the nearest earlier
                                 // line of the command that fetched the same "uri"
   kNamesSpecialFolder = 1 << 8,  // once it succeeded, its "special-folder-name" names its
@@ -30,6 +31,9 @@ enum CommandTrait : unsigned {
   kRecordsRootUri = 1 << 9,  // keeps a web script's root address: leads every web script
   kRunsEveryRun = 1 << 10,   // its line becomes "repeat" and runs on every run: after an
                              // elevated section, the parent runs it again for what it sets
+  kRestartNowEndsSection = 1 << 11,  // when the elevated instance left no working copy, its
+                                     // restart now ends the section at the next
+                                     // kStopsForRestart line
 };
 
 // Runs one line of its command and tells the loop what comes next. Sets the line's result.

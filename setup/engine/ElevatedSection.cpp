@@ -1,10 +1,15 @@
 #include "setup/engine/ElevatedSection.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "setup/engine/Blocks.h"
 #include "setup/engine/CommandTable.h"
 #include "setup/engine/RunStatus.h"
+#include "setup/engine/ScriptFile.h"
+#include "setup/session/ScriptChoice.h"
 
 namespace setup {
 namespace {
@@ -109,6 +114,41 @@ bool RunsAgainAfterSection(const RunFrame& frame, int index) {
   return !frame.commands.Has(line.CommandName(), kDelegated) && StaysRunnable(frame.commands, line);
 }
 
+// The lines of the working copy the elevated instance just waited for wrote; none when it
+// was given no working copy or left none.
+std::optional<std::vector<std::wstring>> ElevatedInstanceLines(RunFrame& frame) {
+  if (frame.workingCopy.empty()) return std::nullopt;
+  const std::wstring copy = ElevatedWorkingCopy(frame.state, frame.workingCopy,
+                                                std::to_wstring(frame.state.spawnCount - 1));
+  const std::optional<std::wstring> text =
+      copy.empty() ? std::nullopt : ReadScriptFile(copy, std::wstring());
+  if (!text) return std::nullopt;
+  return SplitScriptLines(*text);
+}
+
+// The line of a stop that the elevated instance just waited for left to this run: the
+// first line after `delegated` and before `sectionEnd` of a command that stops in the parent
+// and that the instance's working copy shows unrun; -1 when there is none (the instance ran
+// its section to the end). Without the instance's working copy, an elevated execute's
+// restart now stops at the first line after it that may stop for a restart.
+int FindStopLeftByInstance(RunFrame& frame, const CommandParameters& delegatedLine, int delegated,
+                           int sectionEnd) {
+  const std::optional<std::vector<std::wstring>> lines = ElevatedInstanceLines(frame);
+  if (!lines) {
+    const bool restartNow = frame.commands.Has(delegatedLine.CommandName(), kRestartNowEndsSection) &&
+                            frame.status == kRunRebootNow;
+    const int end = restartNow ? FindLineWith(frame, delegated, sectionEnd, kStopsForRestart) : sectionEnd;
+    return end < sectionEnd ? end : -1;
+  }
+  const int last = std::min(sectionEnd, static_cast<int>(lines->size()));
+  for (int index = delegated + 1; index < last; ++index) {
+    CommandParameters line;
+    line.Parse((*lines)[static_cast<std::size_t>(index)]);
+    if (frame.commands.Has(line.CommandName(), kStopsInParent) && !line.AlreadyRan()) return index;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int FindSectionEnd(const RunFrame& frame, int opener) {
@@ -127,22 +167,36 @@ Flow PassSectionEnd(RunFrame& frame, int index, Flow flow) {
   return Flow::Stop;
 }
 
+bool StopsInParent(const RunFrame& frame) {
+  return frame.state.isElevatedInstance && frame.elevatedSectionEnd >= 0 &&
+         frame.delegatedRanInSection;
+}
+
+Flow LeaveStopToParent(RunFrame& frame, const CommandParameters& line) {
+  TAMBER_LOG(Info, L"Run", L"Line %d: '%s' stops the run; leaving it to the instance that started this one.",
+             frame.state.script.currentLine + 1, line.CommandName());
+  frame.status = RebootDerivedStatus(frame.state);
+  return Flow::StopUnstored;
+}
+
+bool IsForcedStop(const RunFrame& frame) {
+  return frame.forcedStopLine >= 0 && frame.forcedStopLine == frame.state.script.currentLine;
+}
+
 Flow DelegateToElevatedInstance(RunFrame& frame, CommandParameters& line) {
   const int earlierStatus = frame.status;
   const int delegated = frame.state.script.currentLine;
   frame.status = frame.services.spawnElevatedInstance(frame.state, line, frame.workingCopy);
   if (frame.status == kRunFail) return Flow::StopUnstored;
   frame.status = StrongerRestart(earlierStatus, frame.status);
-  // An elevated "execute" that needs an immediate restart ends the section at its first
-  // "reboot" after that line: this instance runs that line, and the section stays open for
-  // the run after the restart. Without one, the section ends at its closer as usual.
-  const bool restartNow = frame.commands.Has(line.CommandName(), kRestartNowEndsSection) &&
-                          frame.status == kRunRebootNow;
+  // A restart or abort the instance left to this run ends the marked lines at its line,
+  // which the loop runs next, forced; the opener stays unmarked, so that the rest of the
+  // section runs after the restart. Otherwise the section ends at its closer as usual.
   const int sectionEnd = frame.elevatedSectionEnd < 0 ? frame.lineCount : frame.elevatedSectionEnd;
-  const int end =
-      restartNow ? FindLineWith(frame, delegated, sectionEnd, kStopsForRestart) : sectionEnd;
-  const int start =
-      restartNow && end < sectionEnd ? frame.elevatedSectionStart + 1 : frame.elevatedSectionStart;
+  frame.forcedStopLine = FindStopLeftByInstance(frame, line, delegated, sectionEnd);
+  const bool stopLeft = frame.forcedStopLine >= 0;
+  const int end = stopLeft ? frame.forcedStopLine : sectionEnd;
+  const int start = stopLeft ? frame.elevatedSectionStart + 1 : frame.elevatedSectionStart;
   CloseElevatedCommands(frame.state, start, end, kClosesSection);
   // The loop goes on with the line that ends the marked lines.
   if (frame.state.script.currentLine == end) --frame.state.script.currentLine;

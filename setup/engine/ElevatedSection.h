@@ -14,11 +14,23 @@ namespace setup {
 
 // A delegated command inside an open section: the elevated instance runs the section; on
 // its return (other than 2) the section's lines are marked "success" up to its closer, which
-// the loop runs next (or, when the instance asks for a restart now, up to the section's
-// first "reboot" after this line, which the loop then runs forced). Blocks cut by the
-// section's bounds are marked on both sides. A restart asked for by an earlier section
+// the loop runs next (or, when the instance left a restart or an abort to this run, from the
+// line after the opener up to that line, which the loop then runs forced). Blocks cut by the
+// marked lines' bounds are marked on both sides. A restart asked for by an earlier section
 // stays unless this one asks for a stronger one. Status 2 stops the run.
 Flow DelegateToElevatedInstance(RunFrame& frame, CommandParameters& line);
+
+// In an elevated instance, inside the section it was started for (a delegated line of it
+// ran): a line of a kStopsInParent command that decides to stop leaves the stop to the
+// parent, so that a restart resumes the parent's working copy and an abort ends the parent.
+bool StopsInParent(const RunFrame& frame);
+
+// Stops the elevated instance before the current line, leaving it unrun for the parent,
+// with the status of its restart requests.
+Flow LeaveStopToParent(RunFrame& frame, const CommandParameters& line);
+
+// Whether the current line is the stop the elevated instance left to this run.
+bool IsForcedStop(const RunFrame& frame);
 
 // The index of the section closer that ends the section opened at `opener`: the first line
 // after it whose command closes a section, whatever its result; lineCount when there is none.

@@ -36,6 +36,8 @@ struct RunFrame {
   // the loop has passed it.
   int elevatedSectionEnd = -1;
   bool delegatedRanInSection = false;  // the elevated instance ran a delegated line of it
+  // The line of a restart or abort the elevated instance left to this run: it runs forced.
+  int forcedStopLine = -1;
   // Lines of a section just handed over that run on every run: the parent runs them after
   // the instance returned, so that what they set is known to the lines after the section.
   std::vector<int> rerunAfterSection;

@@ -85,9 +85,9 @@ ScriptChoice ChooseGivenScript(SetupState& state, const std::vector<std::wstring
   }
   choice.source = Exists(given) ? given : state.workingFolder + given;
   const std::wstring spawnNumber = args.size() > 2 ? args[2] : std::wstring();
-  choice.workingCopy = GetTargetFilePath(
-      state, state.isElevatedInstance ? SpawnedScriptName(choice.source, spawnNumber)
-                                      : choice.source);
+  choice.workingCopy = state.isElevatedInstance
+                           ? ElevatedWorkingCopy(state, choice.source, spawnNumber)
+                           : GetTargetFilePath(state, choice.source);
   TAMBER_LOG(Info, L"Run", L"Reading specified disc script from '%s', writing to '%s'.",
              choice.source, choice.workingCopy);
   return choice;
@@ -116,6 +116,11 @@ std::wstring SpawnedScriptName(const std::wstring& source, const std::wstring& s
   if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
     return source + insert;
   return source.substr(0, dot) + insert + source.substr(dot);
+}
+
+std::wstring ElevatedWorkingCopy(SetupState& state, const std::wstring& source,
+                                 const std::wstring& spawnNumber) {
+  return GetTargetFilePath(state, SpawnedScriptName(source, spawnNumber));
 }
 
 void WarnAboutElevationSwitch(const SetupState& state) {

@@ -28,6 +28,11 @@ ScriptChoice ChooseScript(SetupState& state, const std::vector<std::wstring>& ar
 // inserted before the extension of the file name (appended when it has none).
 std::wstring SpawnedScriptName(const std::wstring& source, const std::wstring& spawnNumber);
 
+// The working copy an elevated instance writes when started with the parent's working copy
+// `source` and `spawnNumber`: SpawnedScriptName's name in the target folder.
+std::wstring ElevatedWorkingCopy(SetupState& state, const std::wstring& source,
+                                 const std::wstring& spawnNumber);
+
 // Warns when the "elevated" switch and the process's actual rights disagree.
 void WarnAboutElevationSwitch(const SetupState& state);
 

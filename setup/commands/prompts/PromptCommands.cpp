@@ -4,6 +4,7 @@
 #include "platform/UserInterface.h"
 #include "setup/commands/registry/RegistryCommands.h"
 #include "setup/engine/CommandOutcomes.h"
+#include "setup/engine/ElevatedSection.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -50,8 +51,8 @@ void RunCommandAlert(CommandParameters& line, SetupState& state) {
   line.SetResult(LineResult::Success);
 }
 
-bool RunCommandAbort(CommandParameters& line, SetupState& state) {
-  const bool abort = DecideAbort(line, state);
+bool RunCommandAbort(CommandParameters& line, SetupState& state, bool forced) {
+  const bool abort = forced || DecideAbort(line, state);
   if (abort) {
     TAMBER_LOG(Info, L"RunCommandAbort", L"Aborting");
     const std::wstring message = LineMessage(line);
@@ -69,16 +70,20 @@ bool RunCommandAbort(CommandParameters& line, SetupState& state) {
 
 namespace {
 
-// "abort": a decided abort stores the line and stops the run.
+// "abort": a decided abort stores the line and stops the run. In an elevated instance's
+// section it is left to the parent, unless it fails the run (the instance's status 2 stops
+// the parent too).
 Flow RunAbort(RunFrame& frame, CommandParameters& line) {
-  return StopRunIf(frame, RunCommandAbort(line, frame.state));
+  if (StopsInParent(frame) && !frame.state.abortRequested && DecideAbort(line, frame.state))
+    return LeaveStopToParent(frame, line);
+  return StopRunIf(frame, RunCommandAbort(line, frame.state, IsForcedStop(frame)));
 }
 
 }  // namespace
 
 CommandRows PromptCommandRows() {
   static const CommandRow kRows[] = {
-      {L"abort", RunAbort, kPlainCommand},
+      {L"abort", RunAbort, kStopsInParent},
       {L"alert", Plain<RunCommandAlert>, kPlainCommand},
   };
   return RowsOf(kRows);

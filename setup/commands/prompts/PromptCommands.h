@@ -19,10 +19,11 @@ void RunCommandAlert(CommandParameters& line, SetupState& state);
 
 // "abort": true when the run is to stop here, that is when state.abortRequested is already
 // set, "force" is "yes", or "if-registry-check" is "yes" and the line's registry check is
-// true. Stopping shows the line's message (when it is not empty) in an OK box with its title
-// and "icon", and removes this program's RunOnce value so that a pending restart does not
-// resume the setup. Does not change state.abortRequested. The line's result is "success".
-bool RunCommandAbort(CommandParameters& line, SetupState& state);
+// true, or when `forced` (an elevated instance decided it). Stopping shows the line's message
+// (when it is not empty) in an OK box with its title and "icon", and removes this program's
+// RunOnce value so that a pending restart does not resume the setup. Does not change
+// state.abortRequested. The line's result is "success".
+bool RunCommandAbort(CommandParameters& line, SetupState& state, bool forced = false);
 
 // The family's rows of the dispatch table: "alert", "abort".
 CommandRows PromptCommandRows();

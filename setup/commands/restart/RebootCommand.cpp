@@ -3,6 +3,7 @@
 #include "logging/Log.h"
 #include "setup/commands/registry/RegistryCommands.h"
 #include "setup/engine/CommandOutcomes.h"
+#include "setup/engine/ElevatedSection.h"
 #include "setup/session/Messages.h"
 #include "setup/session/RestartQuestion.h"
 
@@ -55,9 +56,14 @@ bool RunCommandReboot(CommandParameters& line, SetupState& state, const std::wst
 namespace {
 
 // A stop for a restart ends the run; the elevated section just before may have asked for a
-// restart now, which forces it.
+// restart now, or left this line's stop to this run, which forces it. In an elevated
+// instance's section the stop is left to the parent, and so is a pending restart now, which
+// the parent carries out at this line.
 Flow RunReboot(RunFrame& frame, CommandParameters& line) {
-  const bool restartForced = frame.status == kRunRebootNow;
+  if (StopsInParent(frame) &&
+      DecideStop(line, frame.state, frame.state.rebootMode == kRebootAsSoonAsPossible))
+    return LeaveStopToParent(frame, line);
+  const bool restartForced = frame.status == kRunRebootNow || IsForcedStop(frame);
   return StopForRestart(frame,
                         RunCommandReboot(line, frame.state, frame.workingCopy, restartForced));
 }
@@ -65,7 +71,7 @@ Flow RunReboot(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows RestartCommandRows() {
-  static const CommandRow kRows[] = {{L"reboot", RunReboot, kStopsForRestart}};
+  static const CommandRow kRows[] = {{L"reboot", RunReboot, kStopsForRestart | kStopsInParent}};
   return RowsOf(kRows);
 }
 

@@ -2,6 +2,9 @@
 // instance of the program on the same simulated machine and marks the section afterwards.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "setup/engine/ElevatedSection.h"
 #include "setup/session/SetupState.h"
 #include "setup/session/Tamber4Setup.h"
@@ -194,3 +197,102 @@ TEST_F(ElevatedSection, EverySectionShapeEndsWithItsLinesRunOnce) {
 }
 
 }  // namespace
+
+// A restart or abort decided inside a section is the whole run's: the parent carries it out
+// with its own working copy, and the run of that copy (the RunOnce continuation, or the next
+// run) finishes the section with every line that must run once run once.
+TEST_F(ElevatedSection, AStopInsideASectionIsTheParentsStop) {
+  const std::wstring kRunOnceKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  const std::wstring kTrue =
+      L"if-registry-check|registry-path=HKCU\\Software\\Here|registry-value-name=V|"
+      L"registry-value-data=1";
+  sim().registry().PutString(platform::kHkeyCurrentUser, L"Software\\Here", L"V", L"1");
+  // A section whose remaining lines all ran here, without an instance, keeps its opener
+  // unmarked, as any such section does.
+  const std::vector<std::wstring> kOpenerLeft = {L"", L"success", L"success", L"success",
+                                                 L"success", L"success"};
+  struct Run {
+    int status;
+    std::vector<std::wstring> results;  // of the parent's working copy afterwards
+    std::vector<std::wstring> boxes;    // the texts shown, in order
+  };
+  struct Case {
+    const char* shape;
+    std::vector<std::wstring> script;
+    std::vector<int> answers;  // to the boxes of the first run, in order
+    bool restarts;             // the first run leaves a RunOnce entry naming its working copy
+    Run first;
+    Run second;  // the run of the first run's working copy
+  };
+  const Case cases[] = {
+      {"a forced reboot inside the section restarts the parent",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe", L"reboot|force=yes",
+        L"alert|message=in", L"end-elevation", L"alert|message=after"},
+       {platform::mb::IdNo}, true,
+       {0, {L"", L"success", L"success", L"", L"", L""}, {}},
+       {0, kOpenerLeft, {L"in", L"after"}}},
+      {"a restart now asked for inside the section stops it at its reboot",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe|reboot-now-on-exit-code=0",
+        L"reboot", L"execute|program=C:\\Tools\\b.exe", L"end-elevation", L"alert|message=after"},
+       {}, true,
+       {4, {L"", L"success", L"success", L"", L"", L""}, {}},
+       {0, std::vector<std::wstring>(6, L"success"), {L"after"}}},
+      {"a forced abort inside the section ends the parent's run",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe",
+        L"abort|force=yes|message=stopped", L"alert|message=in", L"end-elevation",
+        L"alert|message=after"},
+       {}, false,
+       {0, {L"", L"success", L"success", L"", L"", L""}, {L"stopped"}},
+       {0, kOpenerLeft, {L"in", L"after"}}},
+      {"an abort the user asked for fails the run from the instance",
+       {L"requires-elevation", L"execute|program=C:\\Tools\\a.exe",
+        L"alert|message=quit|yes-no-set-abort-on-yes=yes", L"abort|message=stopped",
+        L"end-elevation", L"alert|message=after"},
+       {platform::mb::IdYes}, false,
+       {2, std::vector<std::wstring>(6, L""), {L"quit", L"stopped"}},
+       {0, std::vector<std::wstring>(6, L"success"), {L"quit", L"after"}}},
+      {"a block cut by the section's restart is whole after it",
+       {kTrue, L"requires-elevation", L"execute|program=C:\\Tools\\a.exe|reboot-now-on-exit-code=0",
+        L"end-if", L"reboot", L"end-elevation", L"alert|message=after"},
+       {}, true,
+       {4, {L"success", L"", L"success", L"success", L"success", L"", L""}, {}},
+       {0, {L"success", L"", L"success", L"success", L"success", L"success", L"success"},
+        {L"after"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shape);
+    sim().files().Delete(kWorkingCopy);
+    for (const int answer : c.answers) sim().QueueAnswer(answer);
+    const std::size_t startsBefore = sim().processes().Starts().size();
+    std::size_t boxesBefore = sim().Boxes().size();
+    auto boxesSince = [&](std::size_t from) {
+      std::vector<std::wstring> boxes;
+      for (std::size_t i = from; i < sim().Boxes().size(); ++i) {
+        const std::wstring& text = sim().Boxes()[i].request.text;
+        if (text.find(L' ') == std::wstring::npos) boxes.push_back(text);  // the script's own
+      }
+      return boxes;
+    };
+    PutScript(kScript, c.script);
+    EXPECT_EQ(RunSession(kScript), c.first.status);
+    EXPECT_EQ(Results(kWorkingCopy), c.first.results);
+    EXPECT_EQ(boxesSince(boxesBefore), c.first.boxes);
+    const std::optional<std::wstring> runOnce =
+        sim().registry().GetString(platform::kHkeyCurrentUser, kRunOnceKey, L"Tamber4Setup");
+    EXPECT_EQ(runOnce.has_value(), c.restarts);
+    if (runOnce) EXPECT_EQ(*runOnce, L"\"" + kExe + L"\" \"" + kWorkingCopy + L"\"");
+    // Windows removes a RunOnce entry before it starts it.
+    sim().registry().MakeKey(platform::kHkeyCurrentUser, kRunOnceKey).values.clear();
+    boxesBefore = sim().Boxes().size();
+    EXPECT_EQ(RunSession(L"\"" + kWorkingCopy + L"\""), c.second.status);
+    EXPECT_EQ(Results(kWorkingCopy), c.second.results);
+    EXPECT_EQ(boxesSince(boxesBefore), c.second.boxes);
+    // Every program of the script ran once over both runs; a failed run's section runs again.
+    if (c.first.status == 2) continue;
+    std::map<std::wstring, int> runs;
+    for (std::size_t i = startsBefore; i < sim().processes().Starts().size(); ++i)
+      if (sim().processes().Starts()[i].commandLine.find(L"Tools") != std::wstring::npos)
+        ++runs[sim().processes().Starts()[i].commandLine];
+    for (const auto& [program, count] : runs) EXPECT_EQ(count, 1) << platform::sim::WideToUtf8(program);
+  }
+}
