@@ -14,6 +14,10 @@ parse_line = spinescenario.parse_line
 
 FOLDER = "C:\\Tamber4Test"
 TOOL = FOLDER + "\\ExitWith.exe"
+RUN_ONCE = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
+TITLE = "Tamber 4 Setup"
+RESTART_QUESTION = ("Setup is complete. You must restart your computer for the changes to take "
+                    "effect. Restart now?")
 
 
 class ElevationAndExecute(wineharness.ScenarioTestCase):
@@ -43,6 +47,9 @@ class ElevationAndExecute(wineharness.ScenarioTestCase):
 
     def log_text(self):
         return (self.scenario.log_dir / "TAMBER4SETUP.log").read_text(encoding="utf-8")
+
+    def exit_codes_logged(self):
+        return [int(code) for code in re.findall(r"Process returned exit code (\d+)\.", self.log_text())]
 
     def test_a_section_runs_in_a_second_process(self):
         code, results = self.run_script("section.crvdat", [
@@ -74,6 +81,39 @@ class ElevationAndExecute(wineharness.ScenarioTestCase):
         self.assertEqual(code, 0)
         self.assertEqual(results, ["", "success", "success", "success"])
         self.assertIsNone(self.results("closerSpawned1.crvdat"))
+
+    def test_a_reboot_inside_a_section_restarts_through_this_processs_copy(self):
+        # The elevated instance stops before the reboot and leaves it to this process: the
+        # RunOnce entry names this process's working copy, and after the restart the rest of
+        # the section runs in a new instance, every program once.
+        scenario = self.scenario
+        lines = ["requires-elevation",
+                 f"execute|program={TOOL}|arg1=41|wait=yes",
+                 "reboot|force=yes",
+                 f"execute|program={TOOL}|arg1=42|wait=yes",
+                 "end-elevation",
+                 f"execute|program={TOOL}|arg1=43|wait=yes"]
+        scenario.put_utf16_file(scenario.unix_path(FOLDER + "\\reboot.crvdat"),
+                                "".join(line + "\r\n" for line in lines))
+        answer = scenario.answer_box(TITLE, RESTART_QUESTION, "no")
+        completed = scenario.run_setup(FOLDER + "\\reboot.crvdat")
+        self.assertEqual(answer().code, 0)
+        self.assertEqual(completed.returncode, 0)
+        self.assertEqual(self.results("reboot.crvdat"), ["", "success", "success", "", "", ""])
+        self.assertEqual(self.results("rebootSpawned1.crvdat"), ["", "success", "", "", "", ""])
+        self.assertEqual(self.exit_codes_logged(), [41])
+        working_copy = scenario.windows_path(scenario.working_copy_dir / "reboot.crvdat")
+        completed = scenario.run_wine_tool("reg", "query", RUN_ONCE, "/v", "Tamber4Setup")
+        found = re.search(r'REG_SZ\s+"([^"]+)" "([^"]+)"', completed.stdout.decode("utf-8", "replace"))
+        self.assertIsNotNone(found, completed.stdout)
+        self.assertEqual(found.group(2).lower(), working_copy.lower())
+
+        # The next logon runs the RunOnce command line (Wine never runs RunOnce itself).
+        scenario.run_wine_tool("reg", "delete", RUN_ONCE, "/v", "Tamber4Setup", "/f")
+        resumed = scenario.run_wine_tool(found.group(1), found.group(2))
+        self.assertEqual(resumed.returncode, 0)
+        self.assertEqual(self.results("reboot.crvdat"), ["success"] * 6)
+        self.assertEqual(self.exit_codes_logged(), [42, 43])  # each run starts a new log
 
     def test_exit_codes_restart_and_abort_requests(self):
         code, results = self.run_script("codes.crvdat", [
