@@ -5,9 +5,14 @@ add_library(tamber4sim_machine STATIC ${TAMBER4_SIM_SOURCES})
 target_link_libraries(tamber4sim_machine PUBLIC tamber4core tamber4_message_table)
 target_compile_options(tamber4sim_machine PRIVATE -Wall -Wextra)
 
+# The tool's parts are a library of their own, so that the unit tests reach them too.
 file(GLOB TAMBER4SIM_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/tamber4sim/*.cpp)
-add_executable(tamber4sim ${TAMBER4SIM_TOOL_SOURCES})
-target_link_libraries(tamber4sim PRIVATE tamber4sim_machine)
+list(REMOVE_ITEM TAMBER4SIM_TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/tamber4sim/main.cpp)
+add_library(tamber4sim_tool STATIC ${TAMBER4SIM_TOOL_SOURCES})
+target_link_libraries(tamber4sim_tool PUBLIC tamber4sim_machine)
+target_compile_options(tamber4sim_tool PRIVATE -Wall -Wextra)
+add_executable(tamber4sim ${CMAKE_SOURCE_DIR}/tools/tamber4sim/main.cpp)
+target_link_libraries(tamber4sim PRIVATE tamber4sim_tool)
 target_compile_options(tamber4sim PRIVATE -Wall -Wextra)
 
 enable_testing()

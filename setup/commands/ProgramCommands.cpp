@@ -31,7 +31,8 @@ CommandTable JoinFamilies() {
       const CommandRow& row = rows.rows[i];
       CommandHandler handler;
       if (row.handler != nullptr) handler = row.handler;
-      entries.push_back({row.name, std::move(handler), row.traits, row.skipBeforeVista});
+      entries.push_back(
+          {row.name, std::move(handler), row.traits, row.skipBeforeVista, row.parameters});
     }
   }
   return CommandTable(std::move(entries));

@@ -49,6 +49,8 @@ struct CommandEntry {
                            // the line is then treated as an unknown command
   unsigned traits = kPlainCommand;
   BeforeVistaSkip skipBeforeVista = nullptr;
+  const wchar_t* parameters = nullptr;  // declared as ParameterDeclarations.h says; null:
+                                        // not declared
   bool Has(CommandTrait trait) const { return (traits & trait) != 0; }
 };
 
@@ -58,6 +60,7 @@ struct CommandRow {
   Flow (*handler)(RunFrame& frame, CommandParameters& line);  // null: not carried out yet
   unsigned traits;
   BeforeVistaSkip skipBeforeVista = nullptr;
+  const wchar_t* parameters = nullptr;  // the parameters its lines may carry
 };
 
 // A family's rows: a constant array and its length.

@@ -1,6 +1,10 @@
-// tamber4sim SCRIPT [--machine DIR] [ARGUMENT...]
+// tamber4sim [run] SCRIPT [--machine DIR] [ARGUMENT...]
+// tamber4sim check SCRIPT...
 //
-// Runs the bootstrapper on a simulated Windows machine kept in DIR (default
+// check: the static checks of each script (see ScriptCheck.h); exit code 1 when one has an
+// error.
+//
+// run: runs the bootstrapper on a simulated Windows machine kept in DIR (default
 // ./tamber4sim-machine; created with a default machine when missing): a SCRIPT that is a
 // file of this host is copied beside the simulated executable and passed by that path;
 // anything else (an http/https address, a path inside the machine) is passed as given,
@@ -19,6 +23,7 @@
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
 #include "setup/session/Tamber4Setup.h"
+#include "tools/tamber4sim/CheckCommand.h"
 #include "tools/tamber4sim/LogEcho.h"
 #include "tools/tamber4sim/SecurityChanges.h"
 #include "tools/tamber4sim/WorkingCopies.h"
@@ -37,7 +42,14 @@ struct Options {
   std::vector<std::string> arguments;
 };
 
-const char kUsage[] = "usage: tamber4sim SCRIPT [--machine DIR] [ARGUMENT...]\n";
+const char kUsage[] =
+    "usage: tamber4sim [run] SCRIPT [--machine DIR] [ARGUMENT...]\n"
+    "       tamber4sim check SCRIPT...\n"
+    "\n"
+    "run    runs SCRIPT with the bootstrapper on the simulated machine in DIR\n"
+    "       (default ./tamber4sim-machine) and prints the log, the boxes and the outcome\n"
+    "check  checks each SCRIPT without running it: commands, parameters, values, blocks,\n"
+    "       sections and special folders; exit code 1 when a script has an error\n";
 
 // False on a malformed command line.
 bool ParseOptions(int argc, char** argv, Options* options) {
@@ -117,6 +129,18 @@ int Run(SimMachine& m, const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string verb = argc > 1 ? argv[1] : "";
+  if (verb == "check") {
+    if (argc < 3) {
+      std::fputs(kUsage, stderr);
+      return kUsageError;
+    }
+    return tamber4sim::RunCheckCommand(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  if (verb == "run") {
+    --argc;
+    ++argv;
+  }
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     std::fputs(kUsage, stderr);

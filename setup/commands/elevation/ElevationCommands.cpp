@@ -3,6 +3,7 @@
 #include "logging/Log.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/ElevatedSection.h"
+#include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -48,8 +49,9 @@ Flow RunEndElevation(RunFrame& frame, CommandParameters& line) {
 
 CommandRows ElevationCommandRows() {
   static const CommandRow kRows[] = {
-      {L"end-elevation", RunEndElevation, kClosesSection},
-      {L"requires-elevation", RunRequiresElevation, kPlainCommand},
+      {L"end-elevation", RunEndElevation, kClosesSection, nullptr, L""},
+      {L"requires-elevation", RunRequiresElevation, kPlainCommand, nullptr,
+       L"force:flag" TAMBER_BOX_PARAMETERS},
   };
   return RowsOf(kRows);
 }

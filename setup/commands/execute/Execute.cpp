@@ -11,6 +11,7 @@
 #include "setup/commands/execute/WindowSearch.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/DecimalParameter.h"
+#include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/CommandLineBuilder.h"
 #include "setup/session/Elevation.h"
 #include "setup/session/LastErrorReport.h"
@@ -179,7 +180,11 @@ Flow RunExecute(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows ExecuteCommandRows() {
-  static const CommandRow kRows[] = {{L"execute", RunExecute, kDelegated | kRestartNowEndsSection}};
+  static const CommandRow kRows[] = {
+      {L"execute", RunExecute, kDelegated | kRestartNowEndsSection, nullptr,
+       L"program!:path if-exists:flag if-elevated:flag elevate:flag set-z-order-top:flag wait:flag"
+       L" reboot-now-on-exit-code:number reboot-on-exit-code:number abort-on-exit-code-not:number"
+       TAMBER_COMMAND_LINE_PARAMETERS TAMBER_BOX_PARAMETERS}};
   return RowsOf(kRows);
 }
 

@@ -95,9 +95,9 @@ Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
 
 CommandRows FileCommandRows() {
   static const CommandRow kRows[] = {
-      {L"copy-file", Plain<RunCommandCopyFile>, kPlainCommand},
-      {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand},
-      {L"self", Plain<RunCommandSelf>, kRecordsRootUri | kRunsEveryRun},
+      {L"copy-file", Plain<RunCommandCopyFile>, kPlainCommand, nullptr, L"source!:path target!:path"},
+      {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand, nullptr, L""},
+      {L"self", Plain<RunCommandSelf>, kRecordsRootUri | kRunsEveryRun, nullptr, L"uri"},
   };
   return RowsOf(kRows);
 }

@@ -7,6 +7,7 @@
 #include "setup/engine/Blocks.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/DecimalParameter.h"
+#include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/VersionCompare.h"
 
 namespace setup {
@@ -167,11 +168,19 @@ Flow RunIfNotInstalled(RunFrame& frame, CommandParameters& line) {
 
 CommandRows InstallerCommandRows() {
   static const CommandRow kRows[] = {
-      {L"enable-msi-log", Plain<RunCommandEnableMSILog>, kPlainCommand},
-      {L"if-installed", RunIfInstalled, kConditional | kSetsOwnResult},
-      {L"if-not-installed", RunIfNotInstalled, kConditional | kSetsOwnResult},
-      {L"install", Plain<RunCommandInstall>, kDelegated},
-      {L"uninstall", Plain<RunCommandUninstall>, kPlainCommand},
+      {L"enable-msi-log", Plain<RunCommandEnableMSILog>, kPlainCommand, nullptr,
+       L"log-mode:number file-path force:flag"},
+      {L"if-installed", RunIfInstalled, kConditional | kSetsOwnResult, nullptr,
+       L"upgrade-code!:guid version"},
+      {L"if-not-installed", RunIfNotInstalled, kConditional | kSetsOwnResult, nullptr,
+       L"upgrade-code!:guid version"},
+      {L"install", Plain<RunCommandInstall>, kDelegated, nullptr,
+       L"package:path command-line name message-id-name:message-id transform-langid:number"
+       L" message-hash-mismatch message-id-hash-mismatch:message-id abort-on-failure:flag"
+       L" msi-result ui-level:default/none/basic/reduced/full/enddialog/progressonly/"
+       L"hidecancel/sourceresonly" TAMBER_BOX_PARAMETERS},
+      {L"uninstall", Plain<RunCommandUninstall>, kPlainCommand, nullptr,
+       L"product!:guid command-line transform-langid:number msi-result"},
   };
   return RowsOf(kRows);
 }

@@ -14,7 +14,8 @@ Flow RunValidateFolderPermissions(RunFrame& frame, CommandParameters& line) {
 
 CommandRows PermissionCommandRows() {
   static const CommandRow kRows[] = {
-      {L"validate-folder-permissions", RunValidateFolderPermissions, kPlainCommand},
+      {L"validate-folder-permissions", RunValidateFolderPermissions, kPlainCommand, nullptr,
+       L"folder!:path target"},
   };
   return RowsOf(kRows);
 }

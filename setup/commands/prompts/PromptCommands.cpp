@@ -5,6 +5,7 @@
 #include "setup/commands/registry/RegistryCommands.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/ElevatedSection.h"
+#include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/Messages.h"
 
 namespace setup {
@@ -83,8 +84,11 @@ Flow RunAbort(RunFrame& frame, CommandParameters& line) {
 
 CommandRows PromptCommandRows() {
   static const CommandRow kRows[] = {
-      {L"abort", RunAbort, kStopsInParent},
-      {L"alert", Plain<RunCommandAlert>, kPlainCommand},
+      {L"abort", RunAbort, kStopsInParent, nullptr,
+       L"force:flag if-registry-check:flag" TAMBER_REGISTRY_CHECK_PARAMETERS TAMBER_BOX_PARAMETERS},
+      {L"alert", Plain<RunCommandAlert>, kPlainCommand, nullptr,
+       L"if-registry-check:flag yes-no-set-abort-on-yes:flag yes-no-set-abort-on-no:flag"
+           TAMBER_REGISTRY_CHECK_PARAMETERS TAMBER_BOX_PARAMETERS},
   };
   return RowsOf(kRows);
 }

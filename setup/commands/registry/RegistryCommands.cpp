@@ -7,6 +7,7 @@
 #include "setup/engine/Blocks.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/DecimalParameter.h"
+#include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/CommandLineBuilder.h"
 
 namespace setup {
@@ -124,13 +125,18 @@ Flow RunWriteRegistryRunOnce(RunFrame& frame, CommandParameters& line) {
 
 CommandRows RegistryCommandRows() {
   static const CommandRow kRows[] = {
-      {L"delete-registry-run-once", LineOnly<RunCommandDeleteRegistryRunOnce>, kPlainCommand},
-      {L"if-registry-check", RunIfRegistryCheck, kConditional | kSetsOwnResult},
+      {L"delete-registry-run-once", LineOnly<RunCommandDeleteRegistryRunOnce>, kPlainCommand,
+       nullptr, L"self:flag registry-value-name"},
+      {L"if-registry-check", RunIfRegistryCheck, kConditional | kSetsOwnResult, nullptr,
+       TAMBER_REGISTRY_CHECK_PARAMETERS},
       {L"read-registry-install-directory", Plain<RunCommandReadRegistryInstallDirectory>,
-       kRunsEveryRun},
-      {L"write-registry-string", Plain<RunCommandWriteRegistryString>, kPlainCommand},
-      {L"write-registry-dword", LineOnly<RunCommandWriteRegistryDWORD>, kPlainCommand},
-      {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand},
+       kRunsEveryRun, nullptr, L"registry-path! registry-value-name"},
+      {L"write-registry-string", Plain<RunCommandWriteRegistryString>, kPlainCommand, nullptr,
+       L"registry-path! registry-value-name registry-value-data file-path:path"},
+      {L"write-registry-dword", LineOnly<RunCommandWriteRegistryDWORD>, kPlainCommand, nullptr,
+       L"registry-path! registry-value-name registry-value-data:number"},
+      {L"write-registry-run-once", RunWriteRegistryRunOnce, kPlainCommand, nullptr,
+       L"self:flag program:path registry-value-name" TAMBER_COMMAND_LINE_PARAMETERS},
   };
   return RowsOf(kRows);
 }

@@ -4,6 +4,7 @@
 #include "setup/commands/registry/RegistryCommands.h"
 #include "setup/engine/CommandOutcomes.h"
 #include "setup/engine/ElevatedSection.h"
+#include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/Messages.h"
 #include "setup/session/RestartQuestion.h"
 
@@ -71,7 +72,10 @@ Flow RunReboot(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows RestartCommandRows() {
-  static const CommandRow kRows[] = {{L"reboot", RunReboot, kStopsForRestart | kStopsInParent}};
+  static const CommandRow kRows[] = {
+      {L"reboot", RunReboot, kStopsForRestart | kStopsInParent, nullptr,
+       L"force:yes/if-reboot-now title message message-id-title:message-id"
+       L" message-id-message:message-id"}};
   return RowsOf(kRows);
 }
 

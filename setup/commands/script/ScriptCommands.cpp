@@ -22,8 +22,8 @@ Flow RunSave(RunFrame& frame, CommandParameters&) {
 
 CommandRows ScriptCommandRows() {
   static const CommandRow kRows[] = {
-      {L"end-if", RunEndIf, kClosesBlock},
-      {L"save", RunSave, kPlainCommand},
+      {L"end-if", RunEndIf, kClosesBlock, nullptr, L""},
+      {L"save", RunSave, kPlainCommand, nullptr, L""},
   };
   return RowsOf(kRows);
 }
