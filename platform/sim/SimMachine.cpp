@@ -86,6 +86,7 @@ void SimMachine::PutProgram(const std::wstring& path, const SimProgram& program)
   files_.MakeFolders(ParentPath(path));
   files_.PutFile(path, "MZ");
   processes_.SetProgram(path, program);
+  programs_[path] = program;
 }
 
 }  // namespace platform::sim

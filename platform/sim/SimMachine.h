@@ -14,6 +14,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -100,6 +101,8 @@ class SimMachine {
   void QueueAnswer(int answer) { ui_.QueueAnswer(answer); }
   // A program on the disk (its file is created) and what it does when it runs.
   void PutProgram(const std::wstring& path, const SimProgram& program);
+  // The programs put so far, by their path as given, for the machine folder to keep.
+  const std::map<std::wstring, SimProgram>& Programs() const { return programs_; }
   const std::vector<ShownBox>& Boxes() const { return ui_.Boxes(); }
 
  private:
@@ -122,6 +125,7 @@ class SimMachine {
   SimCom com_;
   SimSecurity security_;
   SimProcesses processes_;
+  std::map<std::wstring, SimProgram> programs_;
   bool administrator_ = true;
   bool hostClock_ = false;
 };

@@ -6,40 +6,8 @@
 //                          around key and value are ignored, "#" starts a comment line,
 //                          values use the escapes of registry.txt (^^ ^t ^r ^n ^0 ^uXXXX)
 //
-// machine.txt keys (a missing key keeps the default machine's fact):
-//   windows = 10                      xp-sp2, xp-sp3, vista, 7 or 10 (sets the version)
-//   version = 10.0.19045              major.minor.build, instead of windows
-//   service-pack = 0.0                major.minor
-//   csd-version = Service Pack 3
-//   version-ex-fails = no             GetVersionExW with the extended block fails
-//   ui-language = 0x0409              GetUserDefaultUILanguage
-//   system-ui-language = 0x0409       GetSystemDefaultUILanguage
-//   user-language = 0x0409            GetUserDefaultLangID
-//   administrator = yes               no: HKEY_LOCAL_MACHINE refuses writes
-//   exe-path = C:\Users\User\Downloads\Tamber4Setup.exe
-//   current-directory = C:\...        default: the executable's folder
-//   documents-folder, local-app-data-folder, program-files-folder, system-folder
-//                                     the shell's special folders
-//   temp-folder = C:\Users\User\AppData\Local\Temp\   (with its final backslash)
-//   folder-path-function = yes        no: SHGetFolderPathW cannot be found
-//   file-version = 4.0.0.0
-//   string-131 = https://...          a string of the string table (any number)
-//   utc-time = 2026-03-01T10:15:42Z   the clock's start; without it the host's time
-//   tick-count = 3600000              milliseconds since start-up
-//   process-id = 0x1A2C, thread-id = 0x1F30
-//   memory-info = yes                 no: GetProcessMemoryInfo cannot be found
-//   working-set-bytes = 8388608       "fails": the call fails
-//   environment = NAME=value          one line per environment variable
-//   installed-product, msi-signature, msi-install-result, msi-uninstall-result
-//                                     the installer's products and packages
-//                                     (format in SimInstallerFacts.h)
-//   account, token-user, owner, dacl, volume-without-acls, volume-path-function,
-//   takeown-exit-code, security-call-fails
-//                                     accounts, owners and DACLs of files and folders,
-//                                     volumes, takeown.exe (format in SimSecurityFacts.h)
-//   box-answer = yes                  the answers to the next message boxes, in order:
-//                                     ok, cancel, yes, no, abort, retry, ignore, none (a
-//                                     box that cannot be shown) or a number
+// The keys of machine.txt, their values and defaults: SimMachineKeys.cpp. A missing key
+// keeps the default machine's fact.
 // A missing folder, or missing files in it, give the default machine (SimMachine.h).
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +19,7 @@
 
 #include "platform/sim/SimInstallerFacts.h"
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimMachineKeys.h"
 #include "platform/sim/SimRegistryText.h"
 #include "platform/sim/SimSecurityFacts.h"
 #include "platform/sim/SimText.h"
@@ -257,6 +226,24 @@ bool ApplyIds(SimMachine& m, const std::string& value, bool processId) {
   });
 }
 
+// "PATH|exit code|run milliseconds"; the last two may be left out.
+bool ApplyProgram(SimMachine& m, const std::string& value) {
+  std::vector<std::string> fields;
+  std::stringstream stream(value);
+  for (std::string field; std::getline(stream, field, '|');) fields.push_back(Trim(field));
+  std::wstring path;
+  std::uint64_t exitCode = 0, runMilliseconds = 0;
+  if (fields.empty() || fields.size() > 3 || !ParseText(fields[0], &path) || path.empty() ||
+      (fields.size() > 1 && !ParseUnsigned(fields[1], 0xFFFFFFFF, &exitCode)) ||
+      (fields.size() > 2 && !ParseUnsigned(fields[2], ~0ull, &runMilliseconds)))
+    return false;
+  SimProgram program;
+  program.exitCode = static_cast<std::uint32_t>(exitCode);
+  program.runMilliseconds = runMilliseconds;
+  m.PutProgram(path, program);
+  return true;
+}
+
 using FactReader = bool (*)(SimMachine&, const std::string&);
 
 struct Fact {
@@ -326,6 +313,7 @@ const Fact kFacts[] = {
      }},
     {"working-set-bytes", ApplyWorkingSet},
     {"environment", ApplyEnvironment},
+    {"program", ApplyProgram},
     {"box-answer", [](SimMachine& m, const std::string& v) {
        int answer = 0;
        if (!ParseAnswer(v, &answer)) return false;
@@ -362,8 +350,10 @@ bool ApplyFacts(SimMachine& m, const std::string& text, std::string* error) {
     const std::string key = Trim(trimmed.substr(0, equals));
     const std::string value = equals == std::string::npos ? "" : Trim(trimmed.substr(equals + 1));
     if (equals != std::string::npos && ApplyFact(m, key, value)) continue;
-    *error = std::string(kMachineFile) + " line " + std::to_string(number) + ": cannot use '" +
-             trimmed + "'";
+    *error = equals == std::string::npos
+                 ? std::string(kMachineFile) + " line " + std::to_string(number) + ": '" +
+                       trimmed + "' is not \"key = value\""
+                 : MachineLineError(kMachineFile, number, key, value);
     return false;
   }
   return true;
@@ -390,7 +380,7 @@ void AddVersionFacts(SimMachine& m, std::string* out) {
 }
 
 std::string FactsText(SimMachine& m) {
-  std::string out = "# Facts of a tamber4sim machine (keys: see SimMachineFolder.cpp).\n";
+  std::string out = "# The state a tamber4sim run left (keys: tamber4sim keys).\n";
   AddVersionFacts(m, &out);
   auto& s = m.system();
   AddFact(&out, "version-ex-fails", s.VersionExFails() ? "yes" : "no");
@@ -422,6 +412,9 @@ std::string FactsText(SimMachine& m) {
   AddFact(&out, "working-set-bytes", workingSet ? std::to_string(*workingSet) : "fails");
   for (const auto& [upper, variable] : s.Environment())
     AddFact(&out, "environment", EscapeField(variable.first + L"=" + variable.second));
+  for (const auto& [path, program] : m.Programs())
+    AddFact(&out, "program", EscapeField(path) + "|" + std::to_string(program.exitCode) + "|" +
+                                 std::to_string(program.runMilliseconds));
   for (int answer : m.ui().QueuedAnswers()) AddFact(&out, "box-answer", AnswerText(answer));
   out += InstallerFactsText(m.installer());
   out += SecurityFactsText(m.security());

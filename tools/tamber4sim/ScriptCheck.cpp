@@ -9,6 +9,7 @@
 #include "setup/engine/CommandParameters.h"
 #include "setup/engine/DecimalParameter.h"
 #include "setup/engine/ParameterDeclarations.h"
+#include "text/NearestName.h"
 
 namespace tamber4sim {
 namespace {
@@ -28,34 +29,10 @@ const wchar_t kDefinesNamedFolders[] = L"set-special-folder-paths";
 
 std::string Quoted(const std::wstring& text) { return "'" + WideToUtf8(text) + "'"; }
 
-// The number of single-character edits between two texts.
-std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-// " (did you mean 'x'?)" for the nearest of `names` within three edits, else empty.
+// " (did you mean 'x'?)" for the nearest of `names`, else empty.
 std::string Suggestion(const std::wstring& wrong, const std::vector<std::wstring>& names) {
-  const std::wstring* best = nullptr;
-  std::size_t bestDistance = 4;
-  for (const std::wstring& name : names) {
-    const std::size_t distance = EditDistance(wrong, name);
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = &name;
-    }
-  }
-  return best == nullptr ? std::string() : " (did you mean " + Quoted(*best) + "?)";
+  const std::wstring nearest = text::NearestName(wrong, names);
+  return nearest.empty() ? std::string() : " (did you mean " + Quoted(nearest) + "?)";
 }
 
 // The file's text, or a finding when it is not UTF-16LE.

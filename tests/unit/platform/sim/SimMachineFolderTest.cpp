@@ -81,6 +81,7 @@ TEST_F(SimMachineFolderTest, SavedFactsRegistryAndFilesComeBack) {
     r.MakeKey(kHkeyCurrentUser, L"Software\\Empty Key");
     r.SetReadOnly(kHkeyCurrentUser, L"Software\\Locked", true);
     m->PutFile(L"C:\\Users\\User\\a.txt", "content");
+    m->PutProgram(L"C:\\Program Files\\T\\a.exe", {3010, 1500});
     std::string error;
     ASSERT_TRUE(m->Save(Path(""), &error)) << error;
   }
@@ -103,6 +104,9 @@ TEST_F(SimMachineFolderTest, SavedFactsRegistryAndFilesComeBack) {
   EXPECT_EQ(m->ui().QueuedAnswers(), (std::deque<int>{platform::mb::IdYes, 0}));
   EXPECT_FALSE(m->process().WorkingSetSetting().has_value());
   EXPECT_EQ(m->FileBytes(L"C:\\Users\\User\\a.txt"), "content");
+  ASSERT_EQ(m->Programs().count(L"C:\\Program Files\\T\\a.exe"), 1u);
+  EXPECT_EQ(m->Programs().at(L"C:\\Program Files\\T\\a.exe").exitCode, 3010u);
+  EXPECT_EQ(m->Programs().at(L"C:\\Program Files\\T\\a.exe").runMilliseconds, 1500u);
 
   const SimRegistry& r = m->registry();
   EXPECT_EQ(r.GetDword(kHkeyCurrentUser, L"Software\\Tamber4\\Logging", L"Enabled"), 0xFFFFFFFFu);
@@ -144,10 +148,24 @@ TEST_F(SimMachineFolderTest, HandWrittenFilesAreReadAndBadLinesNamed) {
   EXPECT_FALSE(m->UsesHostClock());
   EXPECT_EQ(m->clock().UtcNow().year, 2030);
 
-  WriteHostFile(Path("machine.txt"), "windows = 10\nwindows = 95\n");
+  // A bad line names the file, the line, the key and what it takes.
+  const std::pair<const char*, const char*> badLines[] = {
+      {"windows = 10\nwindows = 95\n",
+       "machine.txt line 2: the value '95' of 'windows' is not xp-sp2, xp-sp3, vista, 7 or 10"},
+      {"windws = 10\n",
+       "machine.txt line 1: unknown key 'windws' (did you mean 'windows'?); 'tamber4sim keys' "
+       "lists every key"},
+      {"\nwindows\n", "machine.txt line 2: 'windows' is not \"key = value\""},
+      {"program = C:\\a.exe|x\n",
+       "machine.txt line 1: the value 'C:\\a.exe|x' of 'program' is not PATH|exit code|run "
+       "milliseconds"},
+  };
   std::string error;
-  EXPECT_FALSE(SimMachine::Load(Path(""), &error));
-  EXPECT_EQ(error, "machine.txt line 2: cannot use 'windows = 95'");
+  for (const auto& [text, expected] : badLines) {
+    WriteHostFile(Path("machine.txt"), text);
+    EXPECT_FALSE(SimMachine::Load(Path(""), &error));
+    EXPECT_EQ(error, expected);
+  }
   WriteHostFile(Path("machine.txt"), "");
   WriteHostFile(Path("registry.txt"), "HKCU\\X\tv\tREG_DWORD\tlots\n");
   EXPECT_FALSE(SimMachine::Load(Path(""), &error));
