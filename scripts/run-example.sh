@@ -12,13 +12,14 @@ show_utf16() { iconv -f UTF-16 -t UTF-8 "$1" | sed 's/\r$//; s/^/    /'; }
 
 echo "== tamber4sim $script"
 machine=build/example-machine
-rm -rf "$machine"
+rm -rf "$machine" "$machine.state"
 set +e
-build/host/tamber4sim "$script" --machine "$machine"
+build/host/tamber4sim check "$script"
+build/host/tamber4sim run "$script" --machine "$machine"
 status=$?
 set -e
 echo "tamber4sim exit code: $status"
-copy=$(find "$machine" -path '*Tamber4/Install/*' -type f | head -n 1)
+copy=$(find "$machine.state" -path '*Tamber4/Install/*' -type f | head -n 1)
 if [ -n "$copy" ]; then echo "working copy ($copy):"; show_utf16 "$copy"; fi
 
 if ! command -v wine >/dev/null; then

@@ -35,45 +35,6 @@ std::string Suggestion(const std::wstring& wrong, const std::vector<std::wstring
   return nearest.empty() ? std::string() : " (did you mean " + Quoted(nearest) + "?)";
 }
 
-// The file's text, or a finding when it is not UTF-16LE.
-bool DecodeScript(const std::string& bytes, std::wstring* text, std::vector<Finding>* findings) {
-  std::size_t at = 0;
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') at = 2;
-  // Without a byte-order mark, text whose first character is ASCII has a zero second byte.
-  if (at == 0 && bytes.size() >= 2 && bytes[1] != '\0') {
-    findings->push_back({0, true, "the file is not UTF-16LE text: it has no byte-order mark and "
-                                  "its first character is not UTF-16; save it as UTF-16 "
-                                  "(\"Unicode\")"});
-    return false;
-  }
-  for (; at + 1 < bytes.size(); at += 2)
-    text->push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
-                                         (static_cast<unsigned char>(bytes[at + 1]) << 8)));
-  if (bytes.size() % 2 != 0)
-    findings->push_back({0, false, "the file ends in half a character, which the program ignores"});
-  return true;
-}
-
-// The file's non-blank lines with their 1-based numbers: CR LF, LF and CR each end a line.
-std::vector<std::pair<int, std::wstring>> NumberedLines(const std::wstring& text) {
-  std::vector<std::pair<int, std::wstring>> lines;
-  int number = 1;
-  std::wstring current;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    if (c != L'\r' && c != L'\n') {
-      current.push_back(c);
-      continue;
-    }
-    if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-    if (!current.empty()) lines.emplace_back(number, current);
-    current.clear();
-    ++number;
-  }
-  if (!current.empty()) lines.emplace_back(number, current);
-  return lines;
-}
-
 class Checker {
  public:
   Checker(const setup::CommandTable& commands, const MessageIdTest& isMessageId)
@@ -213,6 +174,36 @@ class Checker {
 
 }  // namespace
 
+bool DecodeScriptBytes(const std::string& bytes, std::wstring* text) {
+  std::size_t at = 0;
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') at = 2;
+  // Without a byte-order mark, text whose first character is ASCII has a zero second byte.
+  if (at == 0 && bytes.size() >= 2 && bytes[1] != '\0') return false;
+  for (; at + 1 < bytes.size(); at += 2)
+    text->push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
+                                         (static_cast<unsigned char>(bytes[at + 1]) << 8)));
+  return true;
+}
+
+std::vector<std::pair<int, std::wstring>> NumberedLines(const std::wstring& text) {
+  std::vector<std::pair<int, std::wstring>> lines;
+  int number = 1;
+  std::wstring current;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c != L'\r' && c != L'\n') {
+      current.push_back(c);
+      continue;
+    }
+    if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    if (!current.empty()) lines.emplace_back(number, current);
+    current.clear();
+    ++number;
+  }
+  if (!current.empty()) lines.emplace_back(number, current);
+  return lines;
+}
+
 bool IsMessageTableId(std::uint32_t id) {
   std::size_t count = 0;
   const resources::MessageTableEntry* table = resources::MessageTable(&count);
@@ -225,7 +216,14 @@ std::vector<Finding> CheckScript(const std::string& bytes, const setup::CommandT
                                  const MessageIdTest& isMessageId) {
   std::vector<Finding> findings;
   std::wstring text;
-  if (!DecodeScript(bytes, &text, &findings)) return findings;
+  if (!DecodeScriptBytes(bytes, &text)) {
+    findings.push_back({0, true, "the file is not UTF-16LE text: it has no byte-order mark and "
+                                 "its first character is not UTF-16; save it as UTF-16 "
+                                 "(\"Unicode\")"});
+    return findings;
+  }
+  if (bytes.size() % 2 != 0)
+    findings.push_back({0, false, "the file ends in half a character, which the program ignores"});
   Checker checker(commands, isMessageId);
   for (const auto& [number, line] : NumberedLines(text)) checker.CheckLine(number, line);
   std::vector<Finding> found = checker.Finish();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "setup/engine/CommandTable.h"
@@ -20,6 +21,14 @@ struct Finding {
 
 // Whether a message id is one of the message table's.
 using MessageIdTest = std::function<bool(std::uint32_t id)>;
+
+// The non-blank lines of a script's text with their 1-based numbers in the file: CR LF, LF
+// and CR each end a line, as the program splits them.
+std::vector<std::pair<int, std::wstring>> NumberedLines(const std::wstring& text);
+
+// A script file's text (UTF-16LE, one leading byte-order mark skipped); false when the bytes
+// are not UTF-16LE (no mark, and a first character that is not).
+bool DecodeScriptBytes(const std::string& bytes, std::wstring* text);
 
 // Whether `id` is an id of the program's message table, in any language.
 bool IsMessageTableId(std::uint32_t id);

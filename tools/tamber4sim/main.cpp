@@ -1,162 +1,88 @@
-// tamber4sim [run] SCRIPT [--machine DIR] [ARGUMENT...]
+// tamber4sim run SCRIPT [--machine DIR] [--state DIR] [ARGUMENT...]
+// tamber4sim reboot [--machine DIR] [--state DIR]
 // tamber4sim check SCRIPT...
+// tamber4sim keys
 //
-// check: the static checks of each script (see ScriptCheck.h); exit code 1 when one has an
-// error.
-//
-// run: runs the bootstrapper on a simulated Windows machine kept in DIR (default
-// ./tamber4sim-machine; created with a default machine when missing): a SCRIPT that is a
-// file of this host is copied beside the simulated executable and passed by that path;
-// anything else (an http/https address, a path inside the machine) is passed as given,
-// followed by the ARGUMENTs (such as /quiet). The log is printed as it is written, message
-// boxes as they are answered (from the machine's box-answer list, else by default), the
-// owners and DACLs the run changed afterwards, the machine is saved, and the exit code is
-// the bootstrapper's.
+// The machine description in DIR (default ./tamber4sim-machine: machine.txt, registry.txt,
+// drive_c/...) is written by a person and never by a run; a missing one is created as a
+// Windows 10 machine. "run" starts from a fresh copy of it in the state folder (default
+// DIR.state) and leaves there what the run changed; "reboot" restarts that machine: it
+// runs the RunOnce entries as Windows does at the next logon and keeps the state. See
+// Tool.cpp for what a run prints.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/Machine.h"
-#include "platform/sim/SimMachine.h"
-#include "platform/sim/SimPath.h"
-#include "platform/sim/SimText.h"
-#include "setup/session/Tamber4Setup.h"
+#include "platform/sim/SimMachineKeys.h"
 #include "tools/tamber4sim/CheckCommand.h"
-#include "tools/tamber4sim/LogEcho.h"
-#include "tools/tamber4sim/SecurityChanges.h"
-#include "tools/tamber4sim/WorkingCopies.h"
+#include "tools/tamber4sim/Tool.h"
 
 namespace {
 
-using platform::sim::SimMachine;
-using platform::sim::Utf8ToWide;
-using platform::sim::WideToUtf8;
-
 constexpr int kUsageError = 64;
 
-struct Options {
-  std::string script;
-  std::string machineFolder = "tamber4sim-machine";
-  std::vector<std::string> arguments;
-};
-
 const char kUsage[] =
-    "usage: tamber4sim [run] SCRIPT [--machine DIR] [ARGUMENT...]\n"
+    "usage: tamber4sim run SCRIPT [--machine DIR] [--state DIR] [ARGUMENT...]\n"
+    "       tamber4sim reboot [--machine DIR] [--state DIR]\n"
     "       tamber4sim check SCRIPT...\n"
+    "       tamber4sim keys\n"
     "\n"
-    "run    runs SCRIPT with the bootstrapper on the simulated machine in DIR\n"
-    "       (default ./tamber4sim-machine) and prints the log, the boxes and the outcome\n"
-    "check  checks each SCRIPT without running it: commands, parameters, values, blocks,\n"
-    "       sections and special folders; exit code 1 when a script has an error\n";
+    "run     runs SCRIPT (a file of this host, an address, or a path on the machine) with\n"
+    "        the bootstrapper on a fresh copy of the machine described in DIR (default\n"
+    "        ./tamber4sim-machine, created as a Windows 10 machine when missing), followed\n"
+    "        by the ARGUMENTs (such as /quiet); the machine afterwards is kept in the state\n"
+    "        folder (default DIR.state); exit code: the bootstrapper's\n"
+    "reboot  restarts the machine in the state folder: runs its RunOnce entries as Windows\n"
+    "        does at the next logon (a script that restarts continues there)\n"
+    "check   checks each SCRIPT without running it: commands, parameters, values, blocks,\n"
+    "        sections and special folders; exit code 1 when a script has an error\n"
+    "keys    lists every key of a machine description, with its values and default\n";
 
 // False on a malformed command line.
-bool ParseOptions(int argc, char** argv, Options* options) {
-  for (int i = 1; i < argc; ++i) {
+bool ParseOptions(int argc, char** argv, bool wantsScript, tamber4sim::Options* options) {
+  for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--machine") {
+    if (arg == "--machine" || arg == "--state") {
       if (++i == argc) return false;
-      options->machineFolder = argv[i];
+      (arg == "--machine" ? options->machineFolder : options->stateFolder) = argv[i];
     } else if (arg == "--help" || arg == "-h") {
       return false;
-    } else if (options->script.empty()) {
+    } else if (wantsScript && options->script.empty()) {
       options->script = arg;
-    } else {
+    } else if (wantsScript) {
       options->arguments.push_back(arg);
+    } else {
+      return false;
     }
   }
-  return !options->script.empty();
+  if (options->stateFolder.empty()) options->stateFolder = options->machineFolder + ".state";
+  return !wantsScript || !options->script.empty();
 }
 
-std::wstring Quoted(const std::wstring& text, bool always) {
-  if (!always && text.find(L' ') == std::wstring::npos) return text;
-  return L"\"" + text + L"\"";
-}
-
-// The script argument: a host file is copied beside the simulated executable.
-std::wstring ScriptArgument(SimMachine& m, const std::string& script) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(script, ec)) return Utf8ToWide(script);
-  std::ifstream in(script, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::wstring target = platform::sim::ParentPath(m.process().ExePath()) + L"\\" +
-                              Utf8ToWide(std::filesystem::path(script).filename().string());
-  m.PutFile(target, bytes);
-  std::printf("tamber4sim: script copied to %s\n", WideToUtf8(target).c_str());
-  return target;
-}
-
-std::wstring CommandLine(SimMachine& m, const Options& options) {
-  std::wstring line = Quoted(m.process().ExePath(), true);
-  line += L" " + Quoted(ScriptArgument(m, options.script), false);
-  for (const std::string& arg : options.arguments) line += L" " + Quoted(Utf8ToWide(arg), false);
-  return line;
-}
-
-void PrintBox(const platform::sim::ShownBox& box) {
-  static const char* const kAnswers[] = {"(not shown)", "OK", "Cancel", "Abort", "Retry",
-                                         "Ignore", "Yes", "No"};
-  const char* answer = box.answer >= 0 && box.answer <= 7 ? kAnswers[box.answer] : "?";
-  std::printf("tamber4sim: message box '%s': %s -> %s%s\n", WideToUtf8(box.request.title).c_str(),
-              WideToUtf8(box.request.text).c_str(), answer, box.defaulted ? " (default)" : "");
-  std::fflush(stdout);
-}
-
-int Run(SimMachine& m, const Options& options) {
-  const std::wstring commandLine = CommandLine(m, options);
-  std::printf("tamber4sim: command line %s\n", WideToUtf8(commandLine).c_str());
-  std::fflush(stdout);
-  m.ui().SetObserver(PrintBox);
-  tamber4sim::LogEcho echo(m, stdout);
-  tamber4sim::WorkingCopies copies(m);
-  const tamber4sim::SecurityChanges security(m);
-  int status = 0;
-  {
-    platform::ScopedMachine guard(m.machine());
-    status = setup::TamberMain(m.process().ExecutableModule(), commandLine);
-  }
-  for (const auto& path : copies.Written())
-    std::printf("tamber4sim: working copy %s\n", path.string().c_str());
-  security.Print(stdout);
-  for (const platform::sim::ShutdownRequest& request : m.shutdown().Requests())
-    std::printf("tamber4sim: Windows restart requested (flags 0x%X, reason 0x%08X)\n",
-                static_cast<unsigned>(request.flags), static_cast<unsigned>(request.reason));
-  m.ui().SetObserver(nullptr);
+int Usage(int status) {
+  std::fputs(kUsage, status == 0 ? stdout : stderr);
   return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string verb = argc > 1 ? argv[1] : "";
+  if (argc < 2) return Usage(kUsageError);
+  const std::string verb = argv[1];
+  if (verb == "--help" || verb == "-h" || verb == "help") return Usage(0);
+  if (verb == "keys") {
+    std::fputs(platform::sim::MachineKeysText().c_str(), stdout);
+    return 0;
+  }
   if (verb == "check") {
-    if (argc < 3) {
-      std::fputs(kUsage, stderr);
-      return kUsageError;
-    }
+    if (argc < 3) return Usage(kUsageError);
     return tamber4sim::RunCheckCommand(std::vector<std::string>(argv + 2, argv + argc));
   }
-  if (verb == "run") {
-    --argc;
-    ++argv;
-  }
-  Options options;
-  if (!ParseOptions(argc, argv, &options)) {
-    std::fputs(kUsage, stderr);
-    return kUsageError;
-  }
-  const std::filesystem::path folder = std::filesystem::absolute(options.machineFolder);
-  const bool existed = std::filesystem::exists(folder);
-  std::string error;
-  std::unique_ptr<SimMachine> m = SimMachine::Load(folder, &error);
-  if (!m) {
-    std::fprintf(stderr, "tamber4sim: cannot load the machine in %s: %s\n", folder.c_str(), error.c_str());
-    return kUsageError;
-  }
-  std::printf("tamber4sim: machine folder %s%s\n", folder.c_str(), existed ? "" : " (new)");
-  const int status = Run(*m, options);
-  if (!m->Save(folder, &error)) std::fprintf(stderr, "tamber4sim: cannot save the machine: %s\n", error.c_str());
-  std::printf("tamber4sim: exit code %d\n", status);
-  return status;
+  const bool reboot = verb == "reboot";
+  // "tamber4sim SCRIPT" is "tamber4sim run SCRIPT", as before the verbs.
+  const int skip = verb == "run" || reboot ? 2 : 1;
+  tamber4sim::Options options;
+  if (!ParseOptions(argc - skip, argv + skip, !reboot, &options)) return Usage(kUsageError);
+  return reboot ? tamber4sim::RebootMachine(options) : tamber4sim::RunScript(options);
 }

@@ -1,0 +1,56 @@
+#include "tools/tamber4sim/RunSummary.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "platform/sim/SimText.h"
+#include "setup/engine/CommandParameters.h"
+#include "tools/tamber4sim/ScriptCheck.h"
+
+namespace tamber4sim {
+namespace {
+
+std::vector<std::wstring> LinesOf(const std::string& bytes) {
+  std::wstring text;
+  std::vector<std::wstring> lines;
+  if (!DecodeScriptBytes(bytes, &text)) return lines;
+  for (auto& [number, line] : NumberedLines(text)) lines.push_back(std::move(line));
+  return lines;
+}
+
+// The file line number of each working-copy line: the script's own when the working copy
+// holds the script's lines (after the one `self` line a web script gains), else positions.
+std::vector<int> FileNumbers(const std::vector<std::wstring>& copy, const std::string& scriptBytes) {
+  std::wstring text;
+  std::vector<std::pair<int, std::wstring>> script;
+  if (!scriptBytes.empty() && DecodeScriptBytes(scriptBytes, &text)) script = NumberedLines(text);
+  const std::size_t offset = copy.size() == script.size() + 1 ? 1 : 0;
+  std::vector<int> numbers;
+  for (std::size_t i = 0; i < copy.size(); ++i)
+    numbers.push_back(copy.size() == script.size() + offset && i >= offset
+                          ? script[i - offset].first
+                          : static_cast<int>(i + 1));
+  return numbers;
+}
+
+}  // namespace
+
+void PrintRunSummary(const std::filesystem::path& workingCopy, const std::string& scriptName,
+                     const std::string& scriptBytes, std::FILE* out) {
+  std::ifstream in(workingCopy, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<std::wstring> lines = LinesOf(bytes);
+  const std::vector<int> numbers = FileNumbers(lines, scriptBytes);
+  std::fprintf(out, "tamber4sim: line results of %s\n", workingCopy.string().c_str());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    setup::CommandParameters line;
+    line.Parse(lines[i]);
+    const std::wstring result = line.Result();
+    std::fprintf(out, "  %s:%d  %-34s %s\n", scriptName.c_str(), numbers[i],
+                 platform::sim::WideToUtf8(line.CommandName()).c_str(),
+                 result.empty() ? "(not run)" : platform::sim::WideToUtf8(result).c_str());
+  }
+}
+
+}  // namespace tamber4sim
