@@ -1,7 +1,11 @@
 // The machine folder of tamber4sim: SimMachine::Load and SimMachine::Save.
 //
 //   FOLDER/drive_c/...     drive C (drive_d for D, ...): the simulated files themselves
-//   FOLDER/registry.txt    the registry, one value per line (format in SimRegistryText.cpp)
+//   FOLDER/registry.txt    the registry, one value per line (format in SimRegistryText.cpp):
+//                          what a saved machine keeps, read back whole
+//   FOLDER/registry.reg    without registry.txt: regedit's file imported over the default
+//                          machine's registry (SimRegFile.h), as a description has it
+//   FOLDER/registry-after.reg  the saved registry in regedit's format, for people to read
 //   FOLDER/machine.txt     the machine's facts, UTF-8, one "key = value" per line; spaces
 //                          around key and value are ignored, "#" starts a comment line,
 //                          values use the escapes of registry.txt (^^ ^t ^r ^n ^0 ^uXXXX)
@@ -20,6 +24,7 @@
 #include "platform/sim/SimInstallerFacts.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimMachineKeys.h"
+#include "platform/sim/SimRegFile.h"
 #include "platform/sim/SimRegistryText.h"
 #include "platform/sim/SimSecurityFacts.h"
 #include "platform/sim/SimText.h"
@@ -31,6 +36,8 @@ namespace {
 
 constexpr const char* kMachineFile = "machine.txt";
 constexpr const char* kRegistryFile = "registry.txt";
+constexpr const char* kRegFile = "registry.reg";
+constexpr const char* kRegExportFile = "registry-after.reg";
 
 struct AnswerName {
   int answer;
@@ -444,13 +451,16 @@ std::unique_ptr<SimMachine> SimMachine::Load(const fs::path& folder, std::string
   m->clock().SetUtcNow(SimClock::HostUtcNow());
   m->SetHostClock(true);
   std::string text;
+  std::string problem;
   if (ReadFile(folder / kRegistryFile, &text)) {
     m->registry().Clear();
-    std::string problem;
     if (!RegistryFromText(text, &m->registry(), &problem)) {
       *error = std::string(kRegistryFile) + " " + problem;
       return nullptr;
     }
+  } else if (ReadFile(folder / kRegFile, &text) && !ImportRegFile(text, &m->registry(), &problem)) {
+    *error = std::string(kRegFile) + " " + problem;
+    return nullptr;
   }
   if (ReadFile(folder / kMachineFile, &text) && !ApplyFacts(*m, text, error)) return nullptr;
   return m;
@@ -461,7 +471,8 @@ bool SimMachine::Save(const fs::path& folder, std::string* error) {
   fs::create_directories(folder, ec);
   if (!CopyDrives(*this, folder, error)) return false;
   if (!WriteFile(folder / kMachineFile, FactsText(*this)) ||
-      !WriteFile(folder / kRegistryFile, RegistryToText(registry_))) {
+      !WriteFile(folder / kRegistryFile, RegistryToText(registry_)) ||
+      !WriteFile(folder / kRegExportFile, ExportRegFile(registry_))) {
     *error = "cannot write into " + folder.string();
     return false;
   }

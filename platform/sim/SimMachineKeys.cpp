@@ -100,7 +100,9 @@ std::string MachineTemplateText() {
   std::string text =
       "# A tamber4sim machine: one \"key = value\" per line; '#' starts a comment.\n"
       "# Runs never rewrite this file: their outcome goes to the state folder beside it.\n"
-      "# The registry is registry.txt; the C: drive is drive_c/.\n\n";
+      "# The registry: registry.reg beside this file, in regedit's format, imported over the\n"
+      "# default machine's; after a run the state folder has it as registry-after.reg.\n"
+      "# The C: drive is drive_c/.\n\n";
   for (const char* program : kSystemPrograms)
     text += std::string("program = C:\\Windows\\System32\\") + program + "|0|0\n";
   text += "\n";

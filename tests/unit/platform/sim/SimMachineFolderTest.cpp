@@ -185,3 +185,27 @@ TEST(SimRegistryText, FieldEscapesRoundTrip) {
 }
 
 }  // namespace
+
+// A description's registry.reg is imported over the default machine's registry; a saved
+// machine keeps its registry.txt (read back whole, registry.reg then ignored) and an export.
+TEST_F(SimMachineFolderTest, ADescriptionsRegFileIsImportedOverTheDefaults) {
+  std::filesystem::create_directories(Path(""));
+  WriteHostFile(Path("registry.reg"),
+                "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n"
+                "\"Stage\"=dword:00000001\r\n");
+  {
+    auto m = Load();
+    EXPECT_EQ(m->registry().GetDword(kHkeyCurrentUser, L"Software\\T", L"Stage"), 1u);
+    EXPECT_TRUE(m->registry().KeyExists(kHkeyLocalMachine, L"Software\\Microsoft"));
+    m->registry().PutDword(kHkeyCurrentUser, L"Software\\T", L"Stage", 2);
+    std::string error;
+    ASSERT_TRUE(m->Save(Path(""), &error)) << error;
+  }
+  EXPECT_EQ(Load()->registry().GetDword(kHkeyCurrentUser, L"Software\\T", L"Stage"), 2u);
+  EXPECT_NE(ReadHostFile(Path("registry-after.reg")).size(), 0u);
+  std::filesystem::remove(Path("registry.txt"));
+  WriteHostFile(Path("registry.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\T]\n\"V\"=dword:zz\n");
+  std::string error;
+  EXPECT_FALSE(SimMachine::Load(Path(""), &error));
+  EXPECT_EQ(error, "registry.reg line 3: the data is not \"text\", dword:XXXXXXXX, hex:.., hex(N):.. or -");
+}
