@@ -46,6 +46,7 @@ void PrintRunSummary(const std::filesystem::path& workingCopy, const std::string
   for (std::size_t i = 0; i < lines.size(); ++i) {
     setup::CommandParameters line;
     line.Parse(lines[i]);
+    if (!line.CommandName().empty() && line.CommandName()[0] == L'#') continue;  // a comment
     const std::wstring result = line.Result();
     std::fprintf(out, "  %s:%d  %-34s %s\n", scriptName.c_str(), numbers[i],
                  platform::sim::WideToUtf8(line.CommandName()).c_str(),

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""The examples of examples/ with the tamber4sim command: `check` flags the faulty one and
+passes the others, `run` and `reboot` carry the restart example through its continuation,
+and the elevated example runs its section in a second instance."""
+
+import pathlib
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+TOOL = sys.argv[1]
+EXAMPLES = pathlib.Path(sys.argv[2])
+
+
+def tamber4sim(*args, cwd):
+    return subprocess.run([TOOL, *map(str, args)], cwd=cwd, capture_output=True, text=True,
+                          timeout=120)
+
+
+def line_results(output):
+    """{line number: result} of the script's own working copy in a run's output."""
+    return {int(number): result for number, result in
+            re.findall(r"^  [^:\s]+(?<!Spawned1\.crvdat):(\d+)  \S+\s+(.+)$", output, re.M)}
+
+
+def registry_after(state):
+    return (pathlib.Path(state) / "registry-after.reg").read_bytes().decode("utf-16")
+
+
+class Examples(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.cwd = self.folder.name
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_check_flags_the_faulty_example_and_passes_the_others(self):
+        faulty = tamber4sim("check", EXAMPLES / "faulty.crvdat", cwd=self.cwd)
+        self.assertEqual(faulty.returncode, 1)
+        found = re.findall(r"faulty\.crvdat:(\d+): error: ", faulty.stdout)
+        self.assertEqual(found, ["2", "3", "4", "5", "5", "6"], faulty.stdout)
+        self.assertIn("(did you mean 'write-registry-string'?)", faulty.stdout)
+        clean = tamber4sim("check", *(EXAMPLES / name for name in
+                                      ("sample.crvdat", "restart.crvdat", "elevated.crvdat")),
+                           cwd=self.cwd)
+        self.assertEqual((clean.returncode, clean.stdout), (0, ""))
+
+    def test_the_restart_example_finishes_after_the_reboot(self):
+        run = tamber4sim("run", EXAMPLES / "restart.crvdat", cwd=self.cwd)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(line_results(run.stdout), {3: "success", 4: "success", 5: "success",
+                                                    8: "(not run)"})
+        self.assertIn('"Stage"=dword:00000001', registry_after(f"{self.cwd}/tamber4sim-machine.state"))
+        reboot = tamber4sim("reboot", cwd=self.cwd)
+        self.assertEqual(reboot.returncode, 0, reboot.stdout + reboot.stderr)
+        self.assertEqual(line_results(reboot.stdout)[8], "success")
+        self.assertIn('"Stage"=dword:00000002', registry_after(f"{self.cwd}/tamber4sim-machine.state"))
+        again = tamber4sim("reboot", cwd=self.cwd)
+        self.assertIn("no RunOnce entries", again.stdout)
+        # The description the first run created is as it was: runs never rewrite it.
+        description = pathlib.Path(self.cwd) / "tamber4sim-machine" / "machine.txt"
+        self.assertTrue(description.read_text().startswith("# A tamber4sim machine"))
+
+    def test_the_elevated_example_runs_its_section_in_a_second_instance(self):
+        run = tamber4sim("run", EXAMPLES / "elevated.crvdat", "--machine", "m", cwd=self.cwd)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("Elevated process returned exit code 0 (success).", run.stdout)
+        self.assertEqual(line_results(run.stdout), {3: "success", 4: "success", 5: "success",
+                                                    6: "success", 7: "success"})
+        self.assertIn('"Elevated"=dword:00000001', registry_after(f"{self.cwd}/m.state"))
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
