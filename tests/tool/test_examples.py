@@ -3,6 +3,7 @@
 passes the others, `run` and `reboot` carry the restart example through its continuation,
 and the elevated example runs its section in a second instance."""
 
+import json
 import pathlib
 import re
 import subprocess
@@ -49,8 +50,14 @@ class Examples(unittest.TestCase):
         self.assertEqual((clean.returncode, clean.stdout), (0, ""))
 
     def test_the_restart_example_finishes_after_the_reboot(self):
-        run = tamber4sim("run", EXAMPLES / "restart.crvdat", cwd=self.cwd)
+        run = tamber4sim("run", EXAMPLES / "restart.crvdat", "--json", "run.json", cwd=self.cwd)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        outcome = json.loads((pathlib.Path(self.cwd) / "run.json").read_text())
+        self.assertEqual(outcome["status"], 0)
+        self.assertEqual([(l["line"], l["result"]) for l in outcome["lines"]],
+                         [(3, "success"), (4, "success"), (5, "success"), (8, "")])
+        self.assertIn("HKEY_CURRENT_USER\\Software\\Tamber4Example\\Stage", outcome["registryChanged"])
+        self.assertIn("Restart now?", outcome["boxes"][-1]["text"])
         self.assertEqual(line_results(run.stdout), {3: "success", 4: "success", 5: "success",
                                                     8: "(not run)"})
         self.assertIn('"Stage"=dword:00000001', registry_after(f"{self.cwd}/tamber4sim-machine.state"))

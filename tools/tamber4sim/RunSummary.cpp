@@ -36,22 +36,30 @@ std::vector<int> FileNumbers(const std::vector<std::wstring>& copy, const std::s
 
 }  // namespace
 
-void PrintRunSummary(const std::filesystem::path& workingCopy, const std::string& scriptName,
-                     const std::string& scriptBytes, std::FILE* out) {
+std::vector<LineOutcome> LineOutcomes(const std::filesystem::path& workingCopy,
+                                      const std::string& scriptBytes) {
   std::ifstream in(workingCopy, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const std::vector<std::wstring> lines = LinesOf(bytes);
   const std::vector<int> numbers = FileNumbers(lines, scriptBytes);
-  std::fprintf(out, "tamber4sim: line results of %s\n", workingCopy.string().c_str());
+  std::vector<LineOutcome> outcomes;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     setup::CommandParameters line;
     line.Parse(lines[i]);
     if (!line.CommandName().empty() && line.CommandName()[0] == L'#') continue;  // a comment
-    const std::wstring result = line.Result();
-    std::fprintf(out, "  %s:%d  %-34s %s\n", scriptName.c_str(), numbers[i],
-                 platform::sim::WideToUtf8(line.CommandName()).c_str(),
-                 result.empty() ? "(not run)" : platform::sim::WideToUtf8(result).c_str());
+    outcomes.push_back({workingCopy.filename().string(), numbers[i],
+                        platform::sim::WideToUtf8(line.CommandName()),
+                        platform::sim::WideToUtf8(line.Result())});
   }
+  return outcomes;
+}
+
+void PrintLineOutcomes(const std::filesystem::path& workingCopy,
+                       const std::vector<LineOutcome>& lines, std::FILE* out) {
+  std::fprintf(out, "tamber4sim: line results of %s\n", workingCopy.string().c_str());
+  for (const LineOutcome& line : lines)
+    std::fprintf(out, "  %s:%d  %-34s %s\n", line.copy.c_str(), line.line, line.command.c_str(),
+                 line.result.empty() ? "(not run)" : line.result.c_str());
 }
 
 }  // namespace tamber4sim

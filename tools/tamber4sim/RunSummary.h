@@ -5,14 +5,21 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "tools/tamber4sim/RunOutcome.h"
 
 namespace tamber4sim {
 
-// Prints the summary of `workingCopy` (a host path). `scriptBytes` is the script file the
-// run started from, when it was a file of this host: its own line numbers (blank lines
-// counted) are used when its lines match the working copy's; otherwise the lines are
-// numbered as the working copy holds them.
-void PrintRunSummary(const std::filesystem::path& workingCopy, const std::string& scriptName,
-                     const std::string& scriptBytes, std::FILE* out);
+// The lines of `workingCopy` (a host path), comments left out. `scriptBytes` is the script
+// the working copy was made from, when known: its own line numbers (blank lines counted)
+// are used when its lines match the working copy's; otherwise the lines are numbered as
+// the working copy holds them.
+std::vector<LineOutcome> LineOutcomes(const std::filesystem::path& workingCopy,
+                                      const std::string& scriptBytes);
+
+// "  s.crvdat:3  execute  success" for each line, after a heading naming the copy.
+void PrintLineOutcomes(const std::filesystem::path& workingCopy,
+                       const std::vector<LineOutcome>& lines, std::FILE* out);
 
 }  // namespace tamber4sim

@@ -12,6 +12,7 @@
 #include "platform/sim/SimText.h"
 #include "setup/session/Tamber4Setup.h"
 #include "tools/tamber4sim/LogEcho.h"
+#include "tools/tamber4sim/RunOutcome.h"
 #include "tools/tamber4sim/RunSummary.h"
 #include "tools/tamber4sim/SecurityChanges.h"
 #include "tools/tamber4sim/WorkingCopies.h"
@@ -72,32 +73,42 @@ std::string ScriptBeside(SimMachine& m, const fs::path& workingCopy) {
   return m.FileBytes(path).value_or(std::string());
 }
 
-// Runs the bootstrapper with `commandLine` and prints what it did.
-int RunProgram(SimMachine& m, const std::wstring& commandLine) {
+// Runs the bootstrapper with `commandLine`, prints what it did and gathers its outcome.
+RunOutcome RunProgram(SimMachine& m, const std::wstring& commandLine) {
   std::printf("tamber4sim: command line %s\n", WideToUtf8(commandLine).c_str());
   std::fflush(stdout);
   m.ui().SetObserver(PrintBox);
   const std::size_t restartsBefore = m.shutdown().Requests().size();
-  int status = 0;
+  const std::size_t boxesBefore = m.Boxes().size();
+  const MachineSnapshot snapshot(m);
+  RunOutcome outcome;
   {
     LogEcho echo(m, stdout);
     WorkingCopies copies(m);
     const SecurityChanges security(m);
     {
       platform::ScopedMachine guard(m.machine());
-      status = setup::TamberMain(m.process().ExecutableModule(), commandLine);
+      outcome.status = setup::TamberMain(m.process().ExecutableModule(), commandLine);
     }
-    for (const fs::path& path : copies.Written())
-      PrintRunSummary(path, path.filename().string(), ScriptBeside(m, path), stdout);
+    for (const fs::path& path : copies.Written()) {
+      const std::vector<LineOutcome> lines = LineOutcomes(path, ScriptBeside(m, path));
+      PrintLineOutcomes(path, lines, stdout);
+      outcome.lines.insert(outcome.lines.end(), lines.begin(), lines.end());
+    }
     security.Print(stdout);
   }
   const auto& requests = m.shutdown().Requests();
-  for (std::size_t i = restartsBefore; i < requests.size(); ++i)
-    std::printf("tamber4sim: Windows restart requested (flags 0x%X, reason 0x%08X); "
-                "'tamber4sim reboot' carries it out\n",
-                static_cast<unsigned>(requests[i].flags), static_cast<unsigned>(requests[i].reason));
+  for (std::size_t i = restartsBefore; i < requests.size(); ++i) {
+    char text[96];
+    std::snprintf(text, sizeof text, "flags 0x%X, reason 0x%08X",
+                  static_cast<unsigned>(requests[i].flags), static_cast<unsigned>(requests[i].reason));
+    std::printf("tamber4sim: Windows restart requested (%s); 'tamber4sim reboot' carries it out\n", text);
+    outcome.restarts.push_back(text);
+  }
+  outcome.boxes.assign(m.Boxes().begin() + static_cast<std::ptrdiff_t>(boxesBefore), m.Boxes().end());
+  snapshot.AddChanges(&outcome);
   m.ui().SetObserver(nullptr);
-  return status;
+  return outcome;
 }
 
 // A new description: the default machine's text, with every key explained.
@@ -130,6 +141,16 @@ bool SaveMachine(SimMachine& m, const fs::path& folder) {
   std::string error;
   if (m.Save(folder, &error)) return true;
   std::fprintf(stderr, "tamber4sim: cannot save the machine: %s\n", error.c_str());
+  return false;
+}
+
+// Writes the outcome as JSON when the options ask for it. False when it cannot be written.
+bool WriteJson(const Options& options, const RunOutcome& outcome) {
+  if (options.jsonFile.empty()) return true;
+  std::ofstream out(options.jsonFile, std::ios::binary);
+  out << OutcomeJson(outcome);
+  if (out) return true;
+  std::fprintf(stderr, "tamber4sim: cannot write %s\n", options.jsonFile.c_str());
   return false;
 }
 
@@ -173,8 +194,9 @@ int RunScript(const Options& options) {
   std::unique_ptr<SimMachine> m = LoadMachine(state);
   if (!m) return kUsageError;
   std::printf("tamber4sim: machine %s, state in %s\n", description.c_str(), state.c_str());
-  const int status = RunProgram(*m, CommandLine(*m, options));
-  if (!SaveMachine(*m, state)) return kUsageError;
+  const RunOutcome outcome = RunProgram(*m, CommandLine(*m, options));
+  const int status = outcome.status;
+  if (!SaveMachine(*m, state) || !WriteJson(options, outcome)) return kUsageError;
   std::printf("tamber4sim: exit code %d\n", status);
   return status;
 }
@@ -188,7 +210,7 @@ int RebootMachine(const Options& options) {
   std::unique_ptr<SimMachine> m = LoadMachine(state);
   if (!m) return kUsageError;
   std::printf("tamber4sim: restarting the machine in %s\n", state.c_str());
-  int status = 0;
+  RunOutcome outcome;
   const std::vector<RunOnceEntry> entries = RunOnceEntries(*m);
   if (entries.empty()) std::printf("tamber4sim: no RunOnce entries: nothing runs at logon\n");
   for (const RunOnceEntry& entry : entries) {
@@ -197,13 +219,13 @@ int RebootMachine(const Options& options) {
     std::printf("tamber4sim: RunOnce '%s': %s\n", WideToUtf8(entry.name).c_str(),
                 WideToUtf8(entry.commandLine).c_str());
     if (platform::sim::EqualsNoCase(ProgramOf(entry.commandLine), m->process().ExePath()))
-      status = RunProgram(*m, entry.commandLine);
+      outcome = RunProgram(*m, entry.commandLine);
     else
       std::printf("tamber4sim: not this program: started without effect\n");
   }
-  if (!SaveMachine(*m, state)) return kUsageError;
-  std::printf("tamber4sim: exit code %d\n", status);
-  return status;
+  if (!SaveMachine(*m, state) || !WriteJson(options, outcome)) return kUsageError;
+  std::printf("tamber4sim: exit code %d\n", outcome.status);
+  return outcome.status;
 }
 
 }  // namespace tamber4sim

@@ -11,13 +11,14 @@ struct Options {
   std::string script;
   std::string machineFolder = "tamber4sim-machine";  // the description, never written by a run
   std::string stateFolder;                           // what runs leave
+  std::string jsonFile;                              // where the outcome goes, when set
   std::vector<std::string> arguments;
 };
 
 // Copies the description into the state folder (creating a default description first when
 // there is none), runs the program with the script there, prints the log, the boxes, the
 // working copies with their line results, the security changes and restart requests, and
-// keeps the machine. The bootstrapper's exit code, or 64 when the machine cannot be used.
+// keeps the machine, and writes the outcome as JSON when asked. The bootstrapper's exit code, or 64 when the machine cannot be used.
 int RunScript(const Options& options);
 
 // Restarts the machine in the state folder: removes each RunOnce entry and runs it, this

@@ -1,5 +1,5 @@
-// tamber4sim run SCRIPT [--machine DIR] [--state DIR] [ARGUMENT...]
-// tamber4sim reboot [--machine DIR] [--state DIR]
+// tamber4sim run SCRIPT [--machine DIR] [--state DIR] [--json FILE] [ARGUMENT...]
+// tamber4sim reboot [--machine DIR] [--state DIR] [--json FILE]
 // tamber4sim check SCRIPT...
 // tamber4sim keys
 //
@@ -23,8 +23,8 @@ namespace {
 constexpr int kUsageError = 64;
 
 const char kUsage[] =
-    "usage: tamber4sim run SCRIPT [--machine DIR] [--state DIR] [ARGUMENT...]\n"
-    "       tamber4sim reboot [--machine DIR] [--state DIR]\n"
+    "usage: tamber4sim run SCRIPT [--machine DIR] [--state DIR] [--json FILE] [ARGUMENT...]\n"
+    "       tamber4sim reboot [--machine DIR] [--state DIR] [--json FILE]\n"
     "       tamber4sim check SCRIPT...\n"
     "       tamber4sim keys\n"
     "\n"
@@ -35,6 +35,8 @@ const char kUsage[] =
     "        folder (default DIR.state); exit code: the bootstrapper's\n"
     "reboot  restarts the machine in the state folder: runs its RunOnce entries as Windows\n"
     "        does at the next logon (a script that restarts continues there)\n"
+    "--json  writes the outcome to FILE: status, line results, boxes, restarts, files and\n"
+    "        registry values changed\n"
     "check   checks each SCRIPT without running it: commands, parameters, values, blocks,\n"
     "        sections and special folders; exit code 1 when a script has an error\n"
     "keys    lists every key of a machine description, with its values and default\n";
@@ -43,9 +45,11 @@ const char kUsage[] =
 bool ParseOptions(int argc, char** argv, bool wantsScript, tamber4sim::Options* options) {
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--machine" || arg == "--state") {
+    if (arg == "--machine" || arg == "--state" || arg == "--json") {
       if (++i == argc) return false;
-      (arg == "--machine" ? options->machineFolder : options->stateFolder) = argv[i];
+      (arg == "--machine" ? options->machineFolder
+       : arg == "--state" ? options->stateFolder
+                          : options->jsonFile) = argv[i];
     } else if (arg == "--help" || arg == "-h") {
       return false;
     } else if (wantsScript && options->script.empty()) {
