@@ -294,6 +294,9 @@ const Fact kFacts[] = {
     {"administrator", [](SimMachine& m, const std::string& v) {
        return ApplyYesNo(v, [&](bool f) { m.SetAdministrator(f); });
      }},
+    {"elevated", [](SimMachine& m, const std::string& v) {
+       return ApplyYesNo(v, [&](bool f) { m.security().SetElevated(f); });
+     }},
     {"exe-path", [](SimMachine& m, const std::string& v) {
        return ApplyText(v, [&](const std::wstring& t) { m.SetExePath(t); });
      }},
@@ -321,6 +324,11 @@ const Fact kFacts[] = {
     {"working-set-bytes", ApplyWorkingSet},
     {"environment", ApplyEnvironment},
     {"program", ApplyProgram},
+    {"elevation-answer", [](SimMachine& m, const std::string& v) {
+       if (v != "accept" && v != "refuse") return false;
+       m.processes().QueueElevationAnswer(v == "accept");
+       return true;
+     }},
     {"box-answer", [](SimMachine& m, const std::string& v) {
        int answer = 0;
        if (!ParseAnswer(v, &answer)) return false;
@@ -395,6 +403,7 @@ std::string FactsText(SimMachine& m) {
   AddFact(&out, "system-ui-language", Hex(s.SystemDefaultUiLanguage(), 4));
   AddFact(&out, "user-language", Hex(s.UserDefaultLangId(), 4));
   AddFact(&out, "administrator", m.IsAdministrator() ? "yes" : "no");
+  AddFact(&out, "elevated", m.security().IsElevated() ? "yes" : "no");
   AddFact(&out, "exe-path", EscapeField(m.process().ExePath()));
   if (m.files().CurrentFolderSetting())
     AddFact(&out, "current-directory", EscapeField(*m.files().CurrentFolderSetting()));

@@ -79,6 +79,16 @@ class Examples(unittest.TestCase):
                                                     6: "success", 7: "success"})
         self.assertIn('"Elevated"=dword:00000001', registry_after(f"{self.cwd}/m.state"))
 
+    def test_a_refused_elevation_prompt_fails_the_run(self):
+        machine = pathlib.Path(self.cwd) / "refusing"
+        machine.mkdir()
+        (machine / "machine.txt").write_text("# the user says No at the elevation prompt\n"
+                                             "elevation-answer = refuse\n")
+        run = tamber4sim("run", EXAMPLES / "elevated.crvdat", "--machine", machine, cwd=self.cwd)
+        self.assertEqual(run.returncode, 2, run.stdout + run.stderr)
+        self.assertIn("Elevation was canceled by the user, aborting.", run.stdout)
+        self.assertIn("message box 'Tamber 4 Setup': Setup needs administrator rights.", run.stdout)
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)
