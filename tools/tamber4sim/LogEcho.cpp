@@ -1,5 +1,7 @@
 #include "tools/tamber4sim/LogEcho.h"
 
+#include <unistd.h>
+
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
 
@@ -15,9 +17,17 @@ bool EndsWith(const std::wstring& text, const std::wstring& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// A log line in the terminal's colour for its severity: errors red, warnings yellow.
+std::string Coloured(const std::string& line) {
+  if (line.find("\tError\t") != std::string::npos) return "\033[31m" + line + "\033[0m";
+  if (line.find("\tWarning\t") != std::string::npos) return "\033[33m" + line + "\033[0m";
+  return line;
+}
+
 }  // namespace
 
-LogEcho::LogEcho(platform::sim::SimMachine& machine, std::FILE* out) : machine_(machine), out_(out) {
+LogEcho::LogEcho(platform::sim::SimMachine& machine, std::FILE* out)
+    : machine_(machine), out_(out), colour_(isatty(fileno(out)) != 0) {
   const std::wstring exe = machine.process().ExePath();
   const std::wstring programKey = kLoggingKey + UpperCase(platform::sim::FileNamePart(exe));
   const auto configured =
@@ -42,10 +52,16 @@ bool LogEcho::IsLogFile(const std::wstring& fullPath) const {
 // Prints the bytes (UTF-8 already) with the file's CR LF line ends as the terminal's LF.
 void LogEcho::Echo(const std::wstring& path, std::string_view bytes) {
   if (!IsLogFile(path)) return;
-  std::string text;
+  std::string text, line;
   text.reserve(bytes.size());
-  for (char c : bytes)
-    if (c != '\r') text.push_back(c);
+  for (char c : bytes) {
+    if (c == '\r') continue;
+    line.push_back(c);
+    if (c != '\n') continue;
+    text += colour_ ? Coloured(line) : line;
+    line.clear();
+  }
+  text += line;
   std::fputs(text.c_str(), out_);
   std::fflush(out_);
 }

@@ -27,6 +27,7 @@ class LogEcho {
 
   platform::sim::SimMachine& machine_;
   std::FILE* out_;
+  bool colour_;  // a terminal: errors and warnings in colour
   std::wstring configuredPath_;  // upper case; empty when none
   std::wstring nearExePath_;     // upper case
 };

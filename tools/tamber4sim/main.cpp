@@ -74,7 +74,9 @@ int Usage(int status) {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage(kUsageError);
   const std::string verb = argv[1];
-  if (verb == "--help" || verb == "-h" || verb == "help") return Usage(0);
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return Usage(0);
+  if (verb == "help") return Usage(0);
   if (verb == "keys") {
     std::fputs(platform::sim::MachineKeysText().c_str(), stdout);
     return 0;
