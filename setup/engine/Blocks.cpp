@@ -34,13 +34,12 @@ void CloseInnermostBlock(RunFrame& frame) {
   if (frame.openBlocks.empty()) return;
   const int index = frame.openBlocks.back();
   frame.openBlocks.pop_back();
-  std::wstring& text = frame.state.script.lines[static_cast<std::size_t>(index)];
   CommandParameters opener;
-  opener.Parse(text);
+  opener.Parse(frame.state.script.lines[static_cast<std::size_t>(index)]);
   TAMBER_LOG(Info, L"Run", L"Setting result for line number %d: '%s' to '%s'.", index,
              opener.CommandName(), ResultWord(LineResult::Success));
   opener.SetResult(LineResult::Success);
-  text = opener.Serialize();
+  frame.state.script.Set(index, opener.Serialize());
 }
 
 void TrackOpenBlock(RunFrame& frame, int index, const CommandParameters& line) {

@@ -25,15 +25,14 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail) {
 void MarkEarlierDownload(SetupState& state, int start, const std::wstring& command,
                          const std::wstring& uri) {
   for (int index = start - 1; index >= 0; --index) {
-    std::wstring& text = state.script.lines[static_cast<std::size_t>(index)];
     CommandParameters earlier;
-    earlier.Parse(text);
+    earlier.Parse(state.script.lines[static_cast<std::size_t>(index)]);
     if (earlier.CommandName() != command || !EndsWith(earlier.GetParameter(L"uri"), uri))
       continue;
     TAMBER_LOG(Info, L"CloseElevatedCommands", L"Setting result for line number %d: '%s' with %s '%s' to '%s'.",
                index, earlier.CommandName(), L"uri", earlier.GetParameter(L"uri"), ResultWord(LineResult::Success));
     earlier.SetResult(LineResult::Success);
-    text = earlier.Serialize();
+    state.script.Set(index, earlier.Serialize());
     return;
   }
 }
@@ -53,13 +52,12 @@ int FindLineWith(const RunFrame& frame, int from, int end, CommandTrait trait) {
 }
 
 void MarkLine(SetupState& state, int index) {
-  std::wstring& text = state.script.lines[static_cast<std::size_t>(index)];
   CommandParameters line;
-  line.Parse(text);
+  line.Parse(state.script.lines[static_cast<std::size_t>(index)]);
   TAMBER_LOG(Info, L"CloseElevatedCommands", L"Setting result for line number %d: '%s' to '%s'.",
              index, line.CommandName(), ResultWord(LineResult::Success));
   line.SetResult(LineResult::Success);
-  text = line.Serialize();
+  state.script.Set(index, line.Serialize());
 }
 
 // A block whose opener or "end-if" lies inside the marked lines [start, end) and whose other
@@ -215,7 +213,7 @@ void CloseElevatedCommands(SetupState& state, int start, int count, CommandTrait
   TAMBER_THROW_LAST_ERROR_IF_FALSE(start >= 0);
   Script& script = state.script;
   for (script.currentLine = start; script.currentLine < count; ++script.currentLine) {
-    std::wstring& text = script.lines[static_cast<std::size_t>(script.currentLine)];
+    const std::wstring& text = script.lines[static_cast<std::size_t>(script.currentLine)];
     CommandParameters line;
     line.Parse(text);
     if (commands.Has(line.CommandName(), terminator)) {

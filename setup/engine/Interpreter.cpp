@@ -19,7 +19,7 @@ constexpr char kLogSource[] = "Tamber4Setup";
 
 // Puts `line` back into the script as line `index`.
 void StoreLine(RunFrame& frame, int index, const CommandParameters& line) {
-  frame.state.script.lines[static_cast<std::size_t>(index)] = line.Serialize();
+  frame.state.script.Set(index, line.Serialize());
   TrackOpenBlock(frame, index, line);
 }
 
