@@ -40,6 +40,8 @@ Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text
   if (entry != nullptr && entry->skipBeforeVista != nullptr && !frame.state.isVistaOrLater &&
       entry->skipBeforeVista(line))
     return Flow::Next;
+  // What the lines before did must be on disk before this one acts on the machine.
+  if (entry != nullptr && entry->handler && frame.journal != nullptr) frame.journal->Sync();
   if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
     return DelegateToElevatedInstance(frame, line);
   if (entry != nullptr && entry->Has(kDelegated) && frame.elevatedSectionEnd >= 0)
@@ -79,6 +81,7 @@ bool RunLine(RunFrame& frame) {
     StoreLine(frame, index, line);
     SaveCommands(frame.state.script, frame.workingCopy);
   }
+  if (frame.journal != nullptr) frame.journal->Record(frame.state.script);
   return flow == Flow::Next || flow == Flow::NextUnstored;
 }
 
@@ -113,10 +116,15 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   Script& script = frame.state.script;
   script.lines = SplitScriptLines(*text);
   script.currentLine = 0;
-  frame.lineCount = static_cast<int>(script.lines.size());
   // A run resumed from its own working copy keeps that file until it has written the new
   // one: it is the only copy of the script.
-  if (!IsSameFile(run.source, run.workingCopy)) platform::files().Delete(run.workingCopy);
+  const bool sameFile = IsSameFile(run.source, run.workingCopy);
+  if (frame.journal != nullptr) {
+    if (auto recovered = frame.journal->Recover(script.lines, sameFile)) script.lines = *recovered;
+    frame.journal->Start(script.lines);
+  }
+  frame.lineCount = static_cast<int>(script.lines.size());
+  if (!sameFile) platform::files().Delete(run.workingCopy);
   return true;
 }
 
@@ -146,8 +154,9 @@ int EndRun(RunFrame& frame) {
   if (frame.status == kRunFail) CancelBackgroundJobs(frame);
   if (!SaveWorkingCopy(frame)) {
     if (frame.status != kRunFail) CancelBackgroundJobs(frame);
-    return kRunFail;
+    return kRunFail;  // the journal stays: the next run resumes from it
   }
+  if (frame.journal != nullptr) frame.journal->Finish();
   const SetupState& state = frame.state;
   if (state.rebootMode != kRebootNone && !processState().rebootCommandExecuted &&
       !state.isElevatedInstance)
@@ -161,6 +170,8 @@ int EndRun(RunFrame& frame) {
 int Interpret(SetupState& state, const ScriptRun& run, const SessionServices& services,
               const CommandTable& commands) {
   RunFrame frame(state, services, commands, run.workingCopy);
+  RunJournal journal(run.workingCopy);
+  if (!run.workingCopy.empty()) frame.journal = &journal;
   try {
     if (!LoadScript(frame, run)) return kRunFail;
   } catch (...) {

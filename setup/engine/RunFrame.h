@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/engine/RunJournal.h"
 #include "setup/engine/RunStatus.h"
 #include "setup/session/SessionServices.h"
 #include "setup/session/SetupState.h"
@@ -42,6 +43,7 @@ struct RunFrame {
   // the instance returned, so that what they set is known to the lines after the section.
   std::vector<int> rerunAfterSection;
   int lineCount = 0;
+  RunJournal* journal = nullptr;   // the run's progress on disk; null when it keeps none
   bool saveRequested = false;      // the current line asks for the working copy to be written
   // Indices of the conditional lines before the current one whose block is still open (no
   // "success" result), ascending: the innermost open block is the last.

@@ -45,23 +45,6 @@ bool ReadWhole(platform::Handle file, std::string& bytes) {
   return true;
 }
 
-// Writes all of `bytes` to `file`. False with the last error of the failing call, or
-// ERROR_WRITE_FAULT when a write succeeds without writing anything.
-bool WriteWhole(platform::Handle file, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    auto want = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done, kMaxTransfer));
-    std::uint32_t written = 0;
-    if (!platform::files().Write(file, bytes.data() + done, want, &written)) return false;
-    if (written == 0) {
-      platform::process().SetLastError(kWriteFault);
-      return false;
-    }
-    done += written;
-  }
-  return true;
-}
-
 // The bytes of the command file: byte-order mark, then every line and CR LF.
 std::string CommandFileBytes(const Script& script) {
   std::wstring text(1, kByteOrderMark);
@@ -87,6 +70,21 @@ void DeleteKeepingLastError(const std::wstring& path) {
 }
 
 }  // namespace
+
+bool WriteWhole(platform::Handle file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    auto want = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done, kMaxTransfer));
+    std::uint32_t written = 0;
+    if (!platform::files().Write(file, bytes.data() + done, want, &written)) return false;
+    if (written == 0) {
+      platform::process().SetLastError(kWriteFault);
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
 
 std::wstring ScriptPrefix(const std::wstring& rootUri) {
   return rootUri.empty() ? std::wstring() : ProgramCommands().NameWith(kRecordsRootUri) + L"\r\n";

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Types.h"
 #include "setup/engine/Script.h"
 
 namespace setup {
@@ -26,6 +27,10 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
 // The lines of a script text: cut at every CR and LF; runs of line breaks end one line, so
 // no line is empty. Nothing is trimmed.
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text);
+
+// Writes all of `bytes` to `file`. False with the last error of the failing call, or
+// ERROR_WRITE_FAULT when a write succeeds without writing anything.
+bool WriteWhole(platform::Handle file, const std::string& bytes);
 
 // Writes `script`'s lines to `path`: U+FEFF, then each line followed by CR LF. The file is
 // written whole under a temporary name in the same folder, flushed, and only then moved over
