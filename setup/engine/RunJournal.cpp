@@ -83,10 +83,16 @@ void RunJournal::Record(Script& script) {
   if (script.changed.empty()) return;
   std::set<int> indices(script.changed.begin(), script.changed.end());
   script.changed.clear();
-  if (!file_.Valid()) return;
+  std::vector<std::pair<int, std::wstring>> lines;
+  for (const int index : indices) lines.emplace_back(index, script.lines[static_cast<std::size_t>(index)]);
+  RecordAhead(lines);
+}
+
+void RunJournal::RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines) {
+  if (!file_.Valid() || lines.empty()) return;
   std::wstring text;
-  for (const int index : indices)
-    text += kRecord + std::to_wstring(index) + L"\t" + script.lines[static_cast<std::size_t>(index)] + L"\r\n";
+  for (const auto& [index, line] : lines)
+    text += kRecord + std::to_wstring(index) + L"\t" + line + L"\r\n";
   if (WriteWhole(file_.Get(), Bytes(text))) {
     unsynced_ = true;
     return;

@@ -32,6 +32,10 @@ class RunJournal {
   // Appends the lines `script` noted as changed and clears the notes.
   void Record(Script& script);
 
+  // Appends lines as the run will store them later (index and text): what a run cut before
+  // it gets to them resumes from.
+  void RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines);
+
   // Makes what was recorded durable, before a line whose command acts on the machine.
   void Sync();
 

@@ -1,0 +1,222 @@
+// Power lost in the middle of a setup: the machine keeps what the run had done (registry,
+// files, programs run) and nothing else. Whenever the power goes, at the start of any line of
+// the setup or of its elevated instance, or while the working copy is being written, the
+// setup run again (through its RunOnce entry, or started again by the user) ends as an
+// uninterrupted one does, and no program runs twice.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "logging/LogTesting.h"
+#include "platform/Machine.h"
+#include "platform/sim/SimMachine.h"
+#include "platform/sim/SimTempFolder.h"
+#include "platform/sim/SimText.h"
+#include "setup/engine/CommandParameters.h"
+#include "setup/session/ProcessState.h"
+#include "setup/session/Tamber4Setup.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::sim::SimMachine;
+
+const std::wstring kExe = L"C:\\Users\\User\\Downloads\\Tamber4Setup.exe";
+const std::wstring kScript = L"C:\\Users\\User\\Downloads\\setup.crvdat";
+const std::wstring kWorkingCopy = L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install\\setup.crvdat";
+const wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// One line of each command family the machine can carry out here.
+const wchar_t* const kLines[] = {
+    L"write-registry-dword|registry-path=Software\\P|registry-value-name=A|registry-value-data=1",
+    L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=A|registry-value-data=1",
+    L"copy-file|source=C:\\Tools\\data.txt|target=C:\\Target",
+    L"end-if",
+    L"execute|program=C:\\Tools\\a.exe|wait=yes",
+    L"alert|message=hello",
+    L"requires-elevation",
+    L"execute|program=C:\\Tools\\b.exe|wait=yes",
+    L"write-registry-dword|registry-path=Software\\P|registry-value-name=B|registry-value-data=1",
+    L"end-elevation",
+    L"reboot|force=yes",
+    L"execute|program=C:\\Tools\\c.exe|wait=yes",
+    L"write-registry-dword|registry-path=Software\\P|registry-value-name=C|registry-value-data=1",
+};
+
+struct FinalState {
+  std::vector<std::wstring> results;           // of the working copy
+  std::map<std::wstring, std::string> values;  // the registry under HKCU\Software\P and RunOnce
+  bool copied = false;                         // the copied file is there
+  std::multiset<std::wstring> programs;        // the script's programs started, over all runs
+  bool operator==(const FinalState& o) const {
+    return results == o.results && values == o.values && copied == o.copied && programs == o.programs;
+  }
+};
+
+void PrintTo(const FinalState& s, std::ostream* out) {
+  using platform::sim::WideToUtf8;
+  *out << "results:";
+  for (const auto& r : s.results) *out << " '" << WideToUtf8(r) << "'";
+  *out << "; values:";
+  for (const auto& [name, data] : s.values) *out << " " << WideToUtf8(name);
+  *out << "; copied " << s.copied << "; programs:";
+  for (const auto& p : s.programs) *out << " " << WideToUtf8(p);
+}
+
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return bytes;
+}
+
+// The point the power goes: the n-th "Processing line" the log reports, or (n = 0) the
+// first write of the working copy.
+struct Cut {
+  int processingLine = 0;
+};
+
+class PowerLoss : public ::testing::Test {
+ protected:
+  // A machine with the script, its programs and the file it copies, saved in `folder`.
+  void PrepareMachine(const fs::path& folder) {
+    std::string error;
+    auto m = SimMachine::Load(folder, &error);
+    ASSERT_TRUE(m) << error;
+    std::wstring script;
+    for (const wchar_t* line : kLines) script += std::wstring(line) + L"\r\n";
+    m->PutFile(kScript, Utf16(script));
+    for (const wchar_t* program : {L"a", L"b", L"c"})
+      m->PutProgram(std::wstring(L"C:\\Tools\\") + program + L".exe", {});
+    m->PutFile(L"C:\\Tools\\data.txt", "data");
+    ASSERT_TRUE(m->Save(folder, &error)) << error;
+  }
+
+  // Runs `commandLine` on the machine in `folder` and saves the machine afterwards. With a
+  // cut, the machine as it is at that point is saved into `cutFolder` instead, as if the
+  // power went there: what the run does after it is lost. Adds the script's programs
+  // started (before the cut) to `programs`; false when the cut point was never reached.
+  bool RunOn(const fs::path& folder, const std::wstring& commandLine, const Cut* cut,
+             const fs::path& cutFolder, std::multiset<std::wstring>* programs) {
+    std::string error;
+    auto m = SimMachine::Load(folder, &error);
+    EXPECT_TRUE(m) << error;
+    int seen = 0;
+    bool cutDone = false;
+    std::size_t startsAtCut = 0;
+    if (cut != nullptr)
+      m->files().SetWriteObserver([&](const std::wstring& path, std::string_view bytes) {
+        if (cutDone) return;
+        const bool atLine = cut->processingLine > 0 &&
+                            std::string(bytes).find("\tProcessing line ") != std::string::npos &&
+                            ++seen == cut->processingLine;
+        const bool atCopy = cut->processingLine == 0 && platform::sim::EqualsNoCase(
+                                                             path, kWorkingCopy + L".tmp");
+        if (!atLine && !atCopy) return;
+        cutDone = true;
+        startsAtCut = m->processes().Starts().size();
+        EXPECT_TRUE(m->Save(cutFolder, &error)) << error;
+      });
+    {
+      platform::ScopedMachine guard(m->machine());
+      setup::TamberMain(m->process().ExecutableModule(), commandLine);
+    }
+    logging::ResetLogForTesting();
+    setup::ResetProcessState();
+    m->files().SetWriteObserver(nullptr);
+    const auto& starts = m->processes().Starts();
+    const std::size_t counted = cut != nullptr ? startsAtCut : starts.size();
+    for (std::size_t i = 0; i < counted && i < starts.size(); ++i)
+      if (starts[i].commandLine.find(L"C:\\Tools\\") == 0) programs->insert(starts[i].commandLine);
+    if (cut == nullptr) EXPECT_TRUE(m->Save(folder, &error)) << error;
+    return cut == nullptr || cutDone;
+  }
+
+  // Restarts the machine in `folder` until no RunOnce entry is left, running each as the
+  // next logon does; with none at first, the user starts the setup again.
+  void FinishOn(const fs::path& folder, std::multiset<std::wstring>* programs) {
+    bool first = true;
+    for (int restart = 0; restart < 5; ++restart) {
+      std::string error;
+      auto m = SimMachine::Load(folder, &error);
+      ASSERT_TRUE(m) << error;
+      auto entry = m->registry().GetString(platform::kHkeyCurrentUser, kRunOnceKey, L"Tamber4Setup");
+      if (!entry && !first) return;
+      first = false;
+      const std::wstring commandLine = entry ? *entry : L"\"" + kExe + L"\" " + kScript;
+      if (entry) {
+        m->registry().MakeKey(platform::kHkeyCurrentUser, kRunOnceKey).values.clear();
+        ASSERT_TRUE(m->Save(folder, &error)) << error;
+      }
+      RunOn(folder, commandLine, nullptr, fs::path(), programs);
+    }
+    FAIL() << "the setup never stopped asking for restarts";
+  }
+
+  FinalState StateOf(const fs::path& folder, std::multiset<std::wstring> programs) {
+    std::string error;
+    auto m = SimMachine::Load(folder, &error);
+    EXPECT_TRUE(m) << error;
+    FinalState state;
+    state.programs = std::move(programs);
+    const std::string copy = m->FileBytes(kWorkingCopy).value_or(std::string());
+    std::wstring text;
+    for (std::size_t i = 2; i + 1 < copy.size(); i += 2)
+      text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(copy[i]) |
+                                          (static_cast<unsigned char>(copy[i + 1]) << 8)));
+    for (std::size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos;
+         start = end + 2) {
+      setup::CommandParameters line;
+      line.Parse(text.substr(start, end - start));
+      state.results.push_back(line.Result());
+    }
+    for (const wchar_t* key : {L"Software\\P", kRunOnceKey}) {
+      const auto* found = m->registry().FindKey(platform::kHkeyCurrentUser, key);
+      if (found == nullptr) continue;
+      for (const auto& [upper, value] : found->values)
+        state.values[std::wstring(key) + L"\\" + value.name] =
+            std::string(value.data.begin(), value.data.end());
+    }
+    state.copied = m->FileBytes(L"C:\\Target\\data.txt") == std::string("data");
+    return state;
+  }
+
+  platform::sim::SimTempFolder folder_;
+};
+
+TEST_F(PowerLoss, ASetupCutAnywhereEndsAsAnUninterruptedOne) {
+  const fs::path base = folder_.path() / "base";
+  PrepareMachine(base);
+  const fs::path whole = folder_.path() / "whole";
+  fs::copy(base, whole, fs::copy_options::recursive);
+  std::multiset<std::wstring> wholePrograms;
+  FinishOn(whole, &wholePrograms);
+  const FinalState expected = StateOf(whole, wholePrograms);
+  ASSERT_EQ(expected.programs.size(), 3u);
+  ASSERT_EQ(expected.values.size(), 3u);  // A, B and C; no RunOnce entry left
+
+  for (int n = 0;; ++n) {
+    SCOPED_TRACE(n == 0 ? std::string("cut while the working copy is written")
+                        : "cut at the start of line report " + std::to_string(n));
+    const fs::path run = folder_.path() / ("run" + std::to_string(n));
+    const fs::path after = folder_.path() / ("after" + std::to_string(n));
+    fs::copy(base, run, fs::copy_options::recursive);
+    std::multiset<std::wstring> programs;
+    const Cut cut{n};
+    const bool reached =
+        RunOn(run, L"\"" + kExe + L"\" " + kScript, &cut, after, &programs);
+    fs::remove_all(run);
+    if (!reached) {
+      EXPECT_GT(n, 10);  // every line of the setup and of its instance was a cut point
+      break;
+    }
+    FinishOn(after, &programs);
+    EXPECT_EQ(StateOf(after, programs), expected);
+    fs::remove_all(after);
+  }
+}
+
+}  // namespace
