@@ -1,0 +1,63 @@
+// The run's progress file: what it gives back after a cut, and when it gives nothing.
+#include "setup/engine/RunJournal.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/logging/LogTestSupport.h"
+
+namespace {
+
+using Lines = std::vector<std::wstring>;
+const std::wstring kCopy = L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install\\s.crvdat";
+
+class RunJournalTest : public logtest::LogTest {};
+
+TEST_F(RunJournalTest, ACutRunGivesBackItsLinesAndAnEndedOneNothing) {
+  const Lines started = {L"alert|message=a", L"alert|message=b", L"alert|message=c"};
+  struct Case {
+    const char* what;
+    std::string tail;  // appended to the journal by hand after the run's own records
+    Lines asked;       // the lines the new run starts from
+    bool sameFile;
+    std::optional<Lines> recovered;
+  };
+  const auto utf16 = [](const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t c : text) {
+      bytes.push_back(static_cast<char>(c & 0xFF));
+      bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+  };
+  const Lines afterFirst = {L"alert|message=a|result=success", L"alert|message=b", L"alert|message=c"};
+  const Case cases[] = {
+      {"the rewritten lines come back", "", started, false, afterFirst},
+      {"a record cut in the middle of its writing is left out", utf16(L"@1\talert|mess"), started,
+       false, afterFirst},
+      {"another version of the script starts afresh", "", {L"alert|message=z"}, false, std::nullopt},
+      {"a run of its own working copy takes it whatever it read", "", {L"alert|message=z"}, true,
+       afterFirst},
+  };
+  sim().files().MakeFolders(L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    {
+      setup::RunJournal journal(kCopy);
+      ASSERT_TRUE(journal.Start(started));
+      setup::Script script;
+      script.lines = started;
+      script.Set(0, L"alert|message=a|result=success");
+      journal.Record(script);
+      EXPECT_TRUE(script.changed.empty());
+    }  // cut: the journal is never finished
+    sim().PutFile(kCopy + L".progress", sim().FileBytes(kCopy + L".progress").value_or(std::string()) + c.tail);
+    EXPECT_EQ(setup::RunJournal(kCopy).Recover(c.asked, c.sameFile), c.recovered);
+  }
+  setup::RunJournal ended(kCopy);
+  ASSERT_TRUE(ended.Start(started));
+  ended.Finish();
+  EXPECT_EQ(ended.Recover(started, false), std::nullopt);
+  EXPECT_FALSE(sim().FileBytes(kCopy + L".progress").has_value());
+}
+
+}  // namespace
