@@ -5,3 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 ctest --preset host --output-on-failure -j2 "$@"
+# The unit suite again under AddressSanitizer and UndefinedBehaviorSanitizer (leaks included).
+cmake --preset host-asan >/dev/null
+cmake --build --preset host-asan
+ctest --preset host-asan -j2 "$@"
