@@ -9,3 +9,7 @@ ctest --preset host --output-on-failure -j2 "$@"
 cmake --preset host-asan >/dev/null
 cmake --build --preset host-asan
 ctest --preset host-asan -j2 "$@"
+# A short run of each fuzz target (clang, libFuzzer with the same sanitizers).
+cmake --preset host-fuzz >/dev/null
+cmake --build --preset host-fuzz
+ctest --preset host-fuzz -j2 "$@"

@@ -100,7 +100,9 @@ class Checker {
         setup::ParseParameterDeclarations(entry.parameters);
     std::vector<std::wstring> declaredNames;
     for (const ParameterDeclaration& d : declared) declaredNames.push_back(d.name);
-    for (const auto& [name, value] : line.entries()) {
+    for (const auto& parameter : line.entries()) {
+      const std::wstring& name = parameter.first;
+      const std::wstring& value = parameter.second;
       if (name.empty() || name == L"result") continue;
       auto found = std::find_if(declared.begin(), declared.end(),
                                 [&](const ParameterDeclaration& d) { return d.Declares(name); });
@@ -124,8 +126,8 @@ class Checker {
       return;
     }
     if (setup::IsValueOfKind(value, d.kind, d.choices)) return;
-    static const char* const kExpected[] = {"", "a decimal number", "a braced GUID "
-                                            "({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})",
+    static const char* const kExpected[] = {"", "a decimal number",
+                                            ("a braced GUID ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})"),
                                             "'yes' or 'no'", "", "", "one of"};
     std::string expected = kExpected[static_cast<int>(d.kind)];
     for (const std::wstring& choice : d.choices) expected += " " + Quoted(choice);
