@@ -33,6 +33,26 @@ constexpr std::uint32_t kStillActive = 259;
 // refused elevation prompt gives it, with last error err::Cancelled.
 constexpr std::uintptr_t kShellErrorAccessDenied = 5;
 
+// OpenProcess access rights.
+namespace processaccess {
+constexpr std::uint32_t Terminate = 0x0001;
+constexpr std::uint32_t VmRead = 0x0010;
+constexpr std::uint32_t QueryInformation = 0x0400;
+constexpr std::uint32_t Synchronize = 0x00100000;
+}  // namespace processaccess
+
+// One entry of a process snapshot (PROCESSENTRY32W): the id and the executable's file name
+// without its folder.
+struct ProcessEntry {
+  std::uint32_t processId = 0;
+  std::wstring exeFile;
+};
+
+// The system libraries whose process-list functions are found at run time: Kernel32's
+// toolhelp functions (CreateToolhelp32Snapshot, Process32FirstW, Process32NextW) and PSAPI's
+// (EnumProcesses, EnumProcessModules, GetModuleBaseNameW), the only way on Windows NT 4.0.
+enum class ProcessListLibrary { Toolhelp, Psapi };
+
 // A started process: its handle (closed by the caller) and, for a direct start, its id.
 struct StartedProcess {
   Handle process = kNoHandle;
@@ -62,6 +82,28 @@ class Processes {
   virtual bool ExitCode(Handle process, std::uint32_t* exitCode) = 0;
   // TerminateProcess.
   virtual bool Terminate(Handle process, std::uint32_t exitCode) = 0;
+
+  // OpenProcess without handle inheritance: kNoHandle on failure (InvalidParameter for an id
+  // no running process has, AccessDenied when the rights are refused).
+  virtual Handle OpenProcess(std::uint32_t access, std::uint32_t processId) = 0;
+
+  // Loads `library` from System32 and looks up its process-list functions. False with the
+  // loader's last error when the library or one of the functions is missing.
+  virtual bool LoadProcessListFunctions(ProcessListLibrary library) = 0;
+  // Toolhelp (after LoadProcessListFunctions(Toolhelp)): CreateToolhelp32Snapshot with
+  // TH32CS_SNAPPROCESS, closed with KernelObjects::Close (kNoHandle on failure); then
+  // Process32FirstW and Process32NextW, false at the end (NoMoreFiles) or on failure.
+  virtual Handle CreateProcessSnapshot() = 0;
+  virtual bool FirstSnapshotProcess(Handle snapshot, ProcessEntry* entry) = 0;
+  virtual bool NextSnapshotProcess(Handle snapshot, ProcessEntry* entry) = 0;
+  // PSAPI (after LoadProcessListFunctions(Psapi)): EnumProcesses into `ids`, a buffer of
+  // `bufferBytes` bytes; *bytesReturned is how much of it was filled.
+  virtual bool EnumProcessIds(std::uint32_t* ids, std::uint32_t bufferBytes,
+                              std::uint32_t* bytesReturned) = 0;
+  // EnumProcessModules with room for one module, then GetModuleBaseNameW (at most kMaxPath
+  // characters) of that first module: the process's executable. Needs a handle opened for
+  // QueryInformation and VmRead.
+  virtual bool FirstModuleBaseName(Handle process, std::wstring* name) = 0;
 
   // EnumWindows over the top-level windows, in z-order; `visit` returns false to stop.
   virtual bool EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) = 0;

@@ -38,6 +38,7 @@ constexpr Win32Error PathNotFound = 3;
 constexpr Win32Error AccessDenied = 5;
 constexpr Win32Error InvalidHandle = 6;
 constexpr Win32Error NotEnoughMemory = 8;
+constexpr Win32Error NoMoreFiles = 18;
 constexpr Win32Error SharingViolation = 32;
 constexpr Win32Error FileExists = 80;
 constexpr Win32Error InvalidParameter = 87;

@@ -1,5 +1,9 @@
 #include "platform/sim/SimProcesses.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
 
 namespace platform::sim {
@@ -54,12 +58,7 @@ bool SimProcesses::Launch(const std::wstring& path, const std::wstring& commandL
   }
   const std::uint32_t processId = nextProcessId_ += 4;
   starts_.push_back({commandLine, verb, elevated, processId});
-  auto running = std::make_shared<SimRunningProcess>();
-  running->program = ProgramAt(fullPath);
-  running->startTick = clock_.Ticks();
-  running->endTick = running->startTick + running->program.runMilliseconds;
-  running->exitCode = running->program.exitCode;
-  if (running->program.showsWindow) running->window = nextWindow_ += 0x10;
+  std::shared_ptr<SimRunningProcess> running = NewRunning(fullPath, ProgramAt(fullPath));
   if (IsOwnExecutable(fullPath) && instanceRunner_) {
     // The second instance runs to its end before the start returns: the caller only waits
     // for it, and the machine has one thread.
@@ -71,6 +70,26 @@ bool SimProcesses::Launch(const std::wstring& path, const std::wstring& commandL
   started->processId = processId;
   process_.SetLastError(err::Success);
   return true;
+}
+
+std::shared_ptr<SimRunningProcess> SimProcesses::NewRunning(const std::wstring& path,
+                                                             const SimProgram& program) {
+  auto running = std::make_shared<SimRunningProcess>();
+  running->program = program;
+  running->imagePath = path;
+  running->startTick = clock_.Ticks();
+  running->endTick = program.runMilliseconds == kRunsForever
+                         ? kRunsForever
+                         : running->startTick + program.runMilliseconds;
+  running->exitCode = program.exitCode;
+  if (program.showsWindow) running->window = nextWindow_ += 0x10;
+  return running;
+}
+
+std::uint32_t SimProcesses::RunProcess(const std::wstring& path, const SimProgram& program) {
+  const std::uint32_t processId = nextProcessId_ += 4;
+  running_[processId] = NewRunning(path, program);
+  return processId;
 }
 
 bool SimProcesses::StartProcess(const std::wstring& commandLine, StartedProcess* started) {
@@ -124,13 +143,45 @@ bool SimProcesses::ExitCode(Handle process, std::uint32_t* exitCode) {
 bool SimProcesses::Terminate(Handle process, std::uint32_t exitCode) {
   SimRunningProcess* running = RunningOf(process);
   if (running == nullptr) return false;
-  if (running->endTick <= clock_.Ticks()) {
+  if (!running->RunsAt(clock_.Ticks()) || running->program.ignoresTermination) {
     process_.SetLastError(err::AccessDenied);
     return false;
   }
   running->endTick = clock_.Ticks();
   running->exitCode = exitCode;
   return true;
+}
+
+void SimProcesses::EndProcess(std::uint32_t processId) {
+  auto found = running_.find(processId);
+  if (found != running_.end() && found->second->RunsAt(clock_.Ticks()))
+    found->second->endTick = clock_.Ticks();
+}
+
+bool SimProcesses::IsRunning(std::uint32_t processId) const {
+  auto found = running_.find(processId);
+  return found != running_.end() && found->second->RunsAt(clock_.Ticks());
+}
+
+std::optional<std::uint32_t> SimProcesses::ExitCodeOf(std::uint32_t processId) const {
+  auto found = running_.find(processId);
+  if (found == running_.end() || found->second->RunsAt(clock_.Ticks())) return std::nullopt;
+  return found->second->exitCode;
+}
+
+Handle SimProcesses::OpenProcess(std::uint32_t access, std::uint32_t processId) {
+  opens_.push_back({processId, access});
+  auto found = running_.find(processId);
+  if (found == running_.end() || !found->second->RunsAt(clock_.Ticks())) {
+    process_.SetLastError(err::InvalidParameter);
+    return kNoHandle;
+  }
+  if (found->second->program.refusesOpen) {
+    process_.SetLastError(err::AccessDenied);
+    return kNoHandle;
+  }
+  process_.SetLastError(err::Success);
+  return objects_.Add(found->second);
 }
 
 bool SimProcesses::EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) {
@@ -163,6 +214,83 @@ bool SimProcesses::SetWindowPosition(WindowHandle window, WindowHandle, int, int
     return false;
   }
   topWindow_ = window;
+  return true;
+}
+
+// --- The process list.
+
+namespace {
+
+// A toolhelp snapshot: the processes that ran when it was taken, read in order.
+struct SimProcessSnapshot : SimObject {
+  std::vector<ProcessEntry> entries;
+  std::size_t next = 0;
+};
+
+}  // namespace
+
+void SimProcesses::FailProcessListLibrary(ProcessListLibrary library, Win32Error error) {
+  libraryFailures_[library] = error;
+}
+
+bool SimProcesses::LoadProcessListFunctions(ProcessListLibrary library) {
+  auto failure = libraryFailures_.find(library);
+  if (failure != libraryFailures_.end() && failure->second != 0) {
+    process_.SetLastError(failure->second);
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::uint32_t> SimProcesses::RunningIds() const {
+  std::vector<std::uint32_t> ids;
+  for (const auto& [processId, running] : running_)
+    if (running->RunsAt(clock_.Ticks())) ids.push_back(processId);
+  return ids;
+}
+
+Handle SimProcesses::CreateProcessSnapshot() {
+  if (snapshotFailure_ != 0) {
+    process_.SetLastError(std::exchange(snapshotFailure_, 0));
+    return kNoHandle;
+  }
+  auto snapshot = std::make_shared<SimProcessSnapshot>();
+  for (std::uint32_t processId : RunningIds())
+    snapshot->entries.push_back({processId, FileNamePart(running_[processId]->imagePath)});
+  return objects_.Add(snapshot);
+}
+
+bool SimProcesses::FirstSnapshotProcess(Handle snapshot, ProcessEntry* entry) {
+  SimProcessSnapshot* taken = objects_.Find<SimProcessSnapshot>(snapshot);
+  if (taken == nullptr) return false;
+  taken->next = 0;
+  return NextSnapshotProcess(snapshot, entry);
+}
+
+bool SimProcesses::NextSnapshotProcess(Handle snapshot, ProcessEntry* entry) {
+  SimProcessSnapshot* taken = objects_.Find<SimProcessSnapshot>(snapshot);
+  if (taken == nullptr) return false;
+  if (taken->next >= taken->entries.size()) {
+    process_.SetLastError(err::NoMoreFiles);
+    return false;
+  }
+  *entry = taken->entries[taken->next++];
+  return true;
+}
+
+bool SimProcesses::EnumProcessIds(std::uint32_t* ids, std::uint32_t bufferBytes,
+                                  std::uint32_t* bytesReturned) {
+  const std::vector<std::uint32_t> running = RunningIds();
+  const std::size_t fits = std::min<std::size_t>(running.size(), bufferBytes / sizeof *ids);
+  std::copy(running.begin(), running.begin() + static_cast<std::ptrdiff_t>(fits), ids);
+  *bytesReturned = static_cast<std::uint32_t>(fits * sizeof *ids);
+  return true;
+}
+
+bool SimProcesses::FirstModuleBaseName(Handle process, std::wstring* name) {
+  SimRunningProcess* running = RunningOf(process);
+  if (running == nullptr) return false;
+  *name = FileNamePart(running->imagePath).substr(0, kMaxPath - 1);
   return true;
 }
 

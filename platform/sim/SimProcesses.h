@@ -22,13 +22,18 @@
 
 namespace platform::sim {
 
+// A run time for a program that does not end by itself.
+constexpr std::uint64_t kRunsForever = ~std::uint64_t{0};
+
 // What a program does when it runs.
 struct SimProgram {
   std::uint32_t exitCode = 0;
-  std::uint64_t runMilliseconds = 0;  // virtual time until it ends
+  std::uint64_t runMilliseconds = 0;  // virtual time until it ends, or kRunsForever
   bool showsWindow = false;
   std::uint64_t windowAfterMilliseconds = 0;  // when its window appears
   bool windowRefusesMove = false;             // SetWindowPos on its window fails
+  bool ignoresTermination = false;  // TerminateProcess on it fails with AccessDenied
+  bool refusesOpen = false;         // OpenProcess on it fails with AccessDenied
 };
 
 // One start of a program, as the machine saw it.
@@ -42,15 +47,24 @@ struct SimProcessStart {
 // A process the machine started, as its handles see it: signalled when it ends.
 struct SimRunningProcess : SimObject {
   SimProgram program;
+  std::wstring imagePath;  // the executable's full path
   std::uint64_t startTick = 0;
-  std::uint64_t endTick = 0;
+  std::uint64_t endTick = 0;  // kRunsForever while nothing ends it
   std::uint32_t exitCode = 0;
   WindowHandle window = kNoWindow;
 
   bool Waitable() const override { return true; }
   std::optional<std::uint64_t> SignalledAt(SimOwnerId, std::uint64_t now) const override {
+    if (endTick == kRunsForever) return std::nullopt;
     return now > endTick ? now : endTick;
   }
+  bool RunsAt(std::uint64_t now) const { return endTick > now; }
+};
+
+// An OpenProcess call, as the machine saw it.
+struct SimProcessOpen {
+  std::uint32_t processId = 0;
+  std::uint32_t access = 0;
 };
 
 class SimProcesses : public Processes {
@@ -78,7 +92,19 @@ class SimProcesses : public Processes {
                         const std::wstring& parameters, StartedProcess* started,
                         std::uintptr_t* shellError) override;
   bool ExitCode(Handle process, std::uint32_t* exitCode) override;
+  // AccessDenied for a process that has ended or ignores termination.
   bool Terminate(Handle process, std::uint32_t exitCode) override;
+  // Any running process of the machine; one that has ended is gone (InvalidParameter).
+  Handle OpenProcess(std::uint32_t access, std::uint32_t processId) override;
+  // Fails with the error set by FailProcessListLibrary.
+  bool LoadProcessListFunctions(ProcessListLibrary library) override;
+  // The processes running now, by id (this program itself is left out).
+  Handle CreateProcessSnapshot() override;
+  bool FirstSnapshotProcess(Handle snapshot, ProcessEntry* entry) override;
+  bool NextSnapshotProcess(Handle snapshot, ProcessEntry* entry) override;
+  bool EnumProcessIds(std::uint32_t* ids, std::uint32_t bufferBytes,
+                      std::uint32_t* bytesReturned) override;
+  bool FirstModuleBaseName(Handle process, std::wstring* name) override;
   // The windows of the programs that show one and have shown it by now.
   bool EnumerateWindows(const std::function<bool(WindowHandle window)>& visit) override;
   std::uint32_t WindowProcessId(WindowHandle window) override;
@@ -88,6 +114,19 @@ class SimProcesses : public Processes {
   // --- Set-up and inspection.
   // What the program at `path` does (its file is not created here).
   void SetProgram(const std::wstring& path, const SimProgram& program);
+  // A program that another program started, running from now: its process id. It is not
+  // one of Starts(), and this process holds no handle to it.
+  std::uint32_t RunProcess(const std::wstring& path, const SimProgram& program);
+  // LoadProcessListFunctions(library) fails with `error` from now on (0: works again).
+  void FailProcessListLibrary(ProcessListLibrary library, Win32Error error);
+  // The next process snapshot fails with `error`.
+  void FailProcessSnapshot(Win32Error error) { snapshotFailure_ = error; }
+  const std::vector<SimProcessOpen>& Opens() const { return opens_; }
+  // The process of that id ends now by itself with its program's exit code.
+  void EndProcess(std::uint32_t processId);
+  // Whether the process of that id runs now, and the exit code it ended with.
+  bool IsRunning(std::uint32_t processId) const;
+  std::optional<std::uint32_t> ExitCodeOf(std::uint32_t processId) const;
   // Answers to the next elevation prompts (true: accepted); with none queued, accepted.
   void QueueElevationAnswer(bool accept) { elevationAnswers_.push_back(accept); }
   int ElevationPromptCount() const { return elevationPrompts_; }
@@ -104,6 +143,8 @@ class SimProcesses : public Processes {
   const SimProgram& ProgramAt(const std::wstring& path) const;
   bool IsOwnExecutable(const std::wstring& path) const;
   SimRunningProcess* RunningOf(Handle handle) { return objects_.Find<SimRunningProcess>(handle); }
+  std::shared_ptr<SimRunningProcess> NewRunning(const std::wstring& path, const SimProgram& program);
+  std::vector<std::uint32_t> RunningIds() const;
 
   SimClock& clock_;
   SimProcess& process_;
@@ -116,6 +157,9 @@ class SimProcesses : public Processes {
   int elevationPrompts_ = 0;
   InstanceRunner instanceRunner_;
   std::vector<SimProcessStart> starts_;
+  std::vector<SimProcessOpen> opens_;
+  std::map<ProcessListLibrary, Win32Error> libraryFailures_;
+  Win32Error snapshotFailure_ = 0;
   std::uint32_t nextProcessId_ = 0x2000;
   WindowHandle nextWindow_ = 0x10010;
   WindowHandle topWindow_ = kNoWindow;

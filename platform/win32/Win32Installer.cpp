@@ -7,6 +7,7 @@
 
 #include "platform/Installer.h"
 #include "platform/win32/ScopedResource.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Services.h"
 
 namespace platform::win32 {
@@ -20,36 +21,6 @@ using GetProductInfoFunction = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD);
 using ConfigureProductFunction = UINT(WINAPI*)(LPCWSTR, int, INSTALLSTATE, LPCWSTR);
 using SignatureFunction = HRESULT(WINAPI*)(LPCWSTR, DWORD, PCCERT_CONTEXT*, LPBYTE, LPDWORD);
 using FreeCertificateFunction = BOOL(WINAPI*)(PCCERT_CONTEXT);
-
-// A system DLL loaded from System32 by its full path, kept for the process's lifetime.
-class SystemLibrary {
- public:
-  explicit SystemLibrary(const wchar_t* name) : name_(name) {}
-
-  // The function `procedure`, or null (last error set) when the DLL or the function is
-  // missing.
-  template <class Function>
-  Function Find(const char* procedure) {
-    if (!Load()) return nullptr;
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(library_.Get(), procedure)));
-  }
-
- private:
-  bool Load() {
-    if (library_.Valid()) return true;
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    const std::wstring path = std::wstring(folder) + L"\\" + name_;
-    // The altered search path makes the DLL's own imports come from System32 as well.
-    library_.Reset(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    return library_.Valid();
-  }
-
-  const wchar_t* name_;
-  ScopedLibrary library_;
-};
 
 // The installer return code for a call that could not be made: the loader's reason.
 Win32Error MissingFunctionError() {

@@ -1,11 +1,14 @@
 // Other processes and their windows over the Windows API.
 #include <windows.h>
 
+#include <psapi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
 #include "platform/Processes.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Services.h"
 
 namespace platform::win32 {
@@ -13,6 +16,28 @@ namespace {
 
 HANDLE ToHandle(Handle process) { return reinterpret_cast<HANDLE>(process); }
 HWND ToWindow(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+using SnapshotFunction = HANDLE(WINAPI*)(DWORD, DWORD);
+using ProcessWalkFunction = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
+using EnumProcessesFunction = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumModulesFunction = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using ModuleBaseNameFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+
+// A function not found leaves ERROR_PROC_NOT_FOUND; keep the loader's own reason otherwise.
+bool Found(const void* function) {
+  if (function != nullptr) return true;
+  if (::GetLastError() == ERROR_SUCCESS) ::SetLastError(ERROR_PROC_NOT_FOUND);
+  return false;
+}
+
+bool ReadEntry(ProcessWalkFunction walk, Handle snapshot, ProcessEntry* entry) {
+  PROCESSENTRY32W raw = {};
+  raw.dwSize = sizeof raw;
+  if (walk == nullptr || !walk(ToHandle(snapshot), &raw)) return false;
+  entry->processId = raw.th32ProcessID;
+  entry->exeFile = raw.szExeFile;
+  return true;
+}
 
 using WindowVisitor = std::function<bool(WindowHandle window)>;
 
@@ -72,6 +97,62 @@ class ProcessesApi final : public Processes {
     return ::TerminateProcess(ToHandle(process), exitCode) != FALSE;
   }
 
+  Handle OpenProcess(std::uint32_t access, std::uint32_t processId) override {
+    return reinterpret_cast<Handle>(::OpenProcess(access, FALSE, processId));
+  }
+
+  bool LoadProcessListFunctions(ProcessListLibrary library) override {
+    if (library == ProcessListLibrary::Toolhelp) {
+      snapshot_ = kernel32_.Find<SnapshotFunction>("CreateToolhelp32Snapshot");
+      first_ = kernel32_.Find<ProcessWalkFunction>("Process32FirstW");
+      next_ = kernel32_.Find<ProcessWalkFunction>("Process32NextW");
+      return Found(reinterpret_cast<void*>(snapshot_)) && Found(reinterpret_cast<void*>(first_)) &&
+             Found(reinterpret_cast<void*>(next_));
+    }
+    enumProcesses_ = psapi_.Find<EnumProcessesFunction>("EnumProcesses");
+    enumModules_ = psapi_.Find<EnumModulesFunction>("EnumProcessModules");
+    baseName_ = psapi_.Find<ModuleBaseNameFunction>("GetModuleBaseNameW");
+    return Found(reinterpret_cast<void*>(enumProcesses_)) &&
+           Found(reinterpret_cast<void*>(enumModules_)) && Found(reinterpret_cast<void*>(baseName_));
+  }
+
+  Handle CreateProcessSnapshot() override {
+    if (snapshot_ == nullptr) return kNoHandle;
+    HANDLE snapshot = snapshot_(TH32CS_SNAPPROCESS, 0);
+    return snapshot == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(snapshot);
+  }
+
+  bool FirstSnapshotProcess(Handle snapshot, ProcessEntry* entry) override {
+    return ReadEntry(first_, snapshot, entry);
+  }
+
+  bool NextSnapshotProcess(Handle snapshot, ProcessEntry* entry) override {
+    return ReadEntry(next_, snapshot, entry);
+  }
+
+  bool EnumProcessIds(std::uint32_t* ids, std::uint32_t bufferBytes,
+                      std::uint32_t* bytesReturned) override {
+    DWORD returned = 0;
+    if (enumProcesses_ == nullptr ||
+        !enumProcesses_(reinterpret_cast<DWORD*>(ids), bufferBytes, &returned))
+      return false;
+    *bytesReturned = returned;
+    return true;
+  }
+
+  bool FirstModuleBaseName(Handle process, std::wstring* name) override {
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (enumModules_ == nullptr || baseName_ == nullptr ||
+        !enumModules_(ToHandle(process), &module, sizeof module, &needed))
+      return false;
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD length = baseName_(ToHandle(process), module, buffer, MAX_PATH);
+    if (length == 0) return false;
+    name->assign(buffer, length);
+    return true;
+  }
+
 
   bool EnumerateWindows(const WindowVisitor& visit) override {
     // EnumWindows reports FALSE also when the visitor stopped it; only a failure that left
@@ -92,6 +173,16 @@ class ProcessesApi final : public Processes {
     return ::SetWindowPos(ToWindow(window), ToWindow(insertAfter), x, y, width, height, flags) !=
            FALSE;
   }
+
+ private:
+  SystemLibrary kernel32_{L"kernel32.dll"};
+  SystemLibrary psapi_{L"psapi.dll"};
+  SnapshotFunction snapshot_ = nullptr;
+  ProcessWalkFunction first_ = nullptr;
+  ProcessWalkFunction next_ = nullptr;
+  EnumProcessesFunction enumProcesses_ = nullptr;
+  EnumModulesFunction enumModules_ = nullptr;
+  ModuleBaseNameFunction baseName_ = nullptr;
 };
 
 }  // namespace

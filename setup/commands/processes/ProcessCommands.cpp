@@ -1,10 +1,12 @@
 #include "setup/commands/processes/ProcessCommands.h"
 
+#include "setup/engine/CommandOutcomes.h"
+
 namespace setup {
 
 CommandRows ProcessCommandRows() {
   static const CommandRow kRows[] = {
-      {L"wait", nullptr, kPlainCommand},
+      {L"wait", LineOnly<RunCommandWait>, kPlainCommand},
   };
   return RowsOf(kRows);
 }
