@@ -288,7 +288,7 @@ TEST_F(Wait, TheProcessListComesFromThePathOfTheSystem) {
     EXPECT_EQ(seen.entries, c.listed ? all : decltype(seen.entries){});
     EXPECT_EQ(sim().kernel().OpenHandleCount(), handles);
   }
-  EXPECT_EQ(CountStarting("Error\tException\tException 0x8007007E: "), 2);
+  EXPECT_EQ(CountStarting("Error\tException\tException 0x8007007e: The specified module could not be found. [SdkProcess("), 2);
 }
 
 TEST_F(Wait, PsapiListsEveryProcessAndLeavesUnreadableNamesEmpty) {
