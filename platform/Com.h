@@ -42,6 +42,8 @@ class Com {
   // pointer on Windows, a simulated object in the simulated machine) or null on failure.
   virtual HResult CreateInstance(const Guid& clsid, std::uint32_t context, const Guid& iid,
                                  void** object) = 0;
+  // CoCreateGuid: a new, unique GUID.
+  virtual HResult CreateGuid(Guid* guid) = 0;
 };
 
 // StringFromGUID2 form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case.

@@ -27,6 +27,18 @@ class KernelObjects {
   // SetEvent.
   virtual bool SetEvent(Handle event) = 0;
 
+  // CreateFileMappingW on the paging file with read/write pages: `size` bytes of memory
+  // shared under `name`. kNoHandle on failure; *alreadyExisted as for mutexes (an existing
+  // mapping keeps its own size).
+  virtual Handle CreateNamedFileMapping(const std::wstring& name, std::uint32_t size,
+                                        bool* alreadyExisted) = 0;
+  // MapViewOfFile with write access to the whole mapping: the first byte of the view, or
+  // null on failure. The view stays valid until UnmapView, even when the mapping's handle
+  // is closed before.
+  virtual std::uint8_t* MapView(Handle mapping) = 0;
+  // UnmapViewOfFile.
+  virtual bool UnmapView(std::uint8_t* view) = 0;
+
   // WaitForSingleObject on any waitable object: wait::Object0, wait::Abandoned (a mutex
   // whose owner ended without releasing it; the caller now owns it), wait::Timeout or
   // wait::Failed.

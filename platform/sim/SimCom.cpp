@@ -57,6 +57,14 @@ HResult SimCom::CreateInstance(const Guid& clsid, std::uint32_t /*context*/, con
   return simerr::ClassNotRegistered;
 }
 
+HResult SimCom::CreateGuid(Guid* guid) {
+  ++guidsCreated_;
+  *guid = Guid{0x6B29FC40, 0xCA47, 0x1067, {0xB3, 0x1D}};
+  for (int i = 0; i < 6; ++i)
+    guid->data4[7 - i] = static_cast<std::uint8_t>(guidsCreated_ >> (8 * i));
+  return hr::Ok;
+}
+
 void SimCom::SetErrorInfo(const std::wstring& description, const std::wstring& source,
                           const Guid& interfaceId) {
   errorInfo_ = std::make_shared<SimErrorInfo>(description, source, interfaceId);

@@ -25,6 +25,8 @@ class SimCom : public Com {
   // CO_E_NOTINITIALIZED before Initialize; REGDB_E_CLASSNOTREG for a class without a factory.
   HResult CreateInstance(const Guid& clsid, std::uint32_t context, const Guid& iid,
                          void** object) override;
+  // A new GUID each time: a counter in its last bytes, so tests can tell them apart.
+  HResult CreateGuid(Guid* guid) override;
 
   // --- Set-up and inspection.
   void SetInitializeResult(HResult result) { initializeResult_ = result; }
@@ -45,6 +47,7 @@ class SimCom : public Com {
   std::shared_ptr<ErrorInfo> errorInfo_;
   std::vector<std::pair<Guid, Factory>> factories_;
   std::vector<Guid> created_;
+  std::uint64_t guidsCreated_ = 0;
 };
 
 }  // namespace platform::sim

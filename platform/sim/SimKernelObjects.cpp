@@ -38,6 +38,10 @@ struct SimMutex : SimObject {
   }
 };
 
+struct SimFileMapping : SimObject {
+  std::vector<std::uint8_t> bytes;  // never resized: views point into it
+};
+
 namespace {
 
 struct SimEvent : SimObject {
@@ -132,6 +136,51 @@ bool SimKernelObjects::SetEvent(Handle handle) {
   if (event == nullptr) return false;
   event->set = true;
   return true;
+}
+
+bool SimKernelObjects::InjectedFailure::Take(SimProcess& process) {
+  if (times <= 0) return false;
+  --times;
+  process.SetLastError(error);
+  return true;
+}
+
+Handle SimKernelObjects::CreateNamedFileMapping(const std::wstring& name, std::uint32_t size,
+                                                bool* alreadyExisted) {
+  *alreadyExisted = false;
+  if (mappingFailure_.Take(process_)) return kNoHandle;
+  bool existed = false;
+  std::shared_ptr<SimFileMapping> mapping = OpenOrCreateNamed<SimFileMapping>(name, &existed);
+  if (mapping && !existed) mapping->bytes.assign(size, 0);
+  return AddCreated(mapping, existed, alreadyExisted);
+}
+
+std::uint8_t* SimKernelObjects::MapView(Handle handle) {
+  std::shared_ptr<SimFileMapping> mapping = objects_.FindShared<SimFileMapping>(handle);
+  if (mapping == nullptr || viewFailure_.Take(process_)) return nullptr;
+  std::uint8_t* view = mapping->bytes.data();
+  views_[view] = mapping;
+  return view;
+}
+
+bool SimKernelObjects::UnmapView(std::uint8_t* view) {
+  constexpr Win32Error kInvalidAddress = 487;
+  if (views_.erase(view) == 0) {
+    process_.SetLastError(kInvalidAddress);
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::vector<std::uint8_t>> SimKernelObjects::SharedMemory(const std::wstring& name) {
+  auto mapping = std::dynamic_pointer_cast<SimFileMapping>(SimNamedObjects::Find(name));
+  if (!mapping) return std::nullopt;
+  return mapping->bytes;
+}
+
+bool SimKernelObjects::EventIsSet(const std::wstring& name) {
+  auto event = std::dynamic_pointer_cast<SimEvent>(SimNamedObjects::Find(name));
+  return event && event->set;
 }
 
 std::uint32_t SimKernelObjects::Wait(Handle object, std::uint32_t milliseconds) {

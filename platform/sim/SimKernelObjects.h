@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/KernelObjects.h"
 #include "platform/sim/SimClock.h"
@@ -21,6 +22,7 @@
 namespace platform::sim {
 
 struct SimMutex;
+struct SimFileMapping;
 
 class SimKernelObjects : public KernelObjects {
  public:
@@ -37,6 +39,13 @@ class SimKernelObjects : public KernelObjects {
   Handle CreateNamedEvent(const std::wstring& name, bool manualReset, bool initiallySet,
                      bool* alreadyExisted) override;
   bool SetEvent(Handle event) override;
+  // Memory shared by name with the other machines of the host process; a view keeps its
+  // mapping alive.
+  Handle CreateNamedFileMapping(const std::wstring& name, std::uint32_t size,
+                                bool* alreadyExisted) override;
+  std::uint8_t* MapView(Handle mapping) override;
+  // InvalidAddress for a pointer that is not a view of this machine.
+  bool UnmapView(std::uint8_t* view) override;
   // Object0 when the object is signalled by the deadline (a mutex free or already ours,
   // recursively; Abandoned when its owner went away without releasing it), Timeout
   // otherwise. An infinite wait that nothing but another action could end would hang
@@ -57,6 +66,14 @@ class SimKernelObjects : public KernelObjects {
   void AbandonHeldMutex(const std::wstring& name);
   // The next `times` CreateNamedMutex calls fail with `error`.
   void FailMutexCreation(Win32Error error, int times = 1);
+  // The next `times` CreateNamedFileMapping calls, or MapView calls, fail with `error`.
+  void FailFileMappingCreation(Win32Error error, int times = 1) { mappingFailure_ = {error, times}; }
+  void FailMapView(Win32Error error, int times = 1) { viewFailure_ = {error, times}; }
+  // The bytes of the shared memory of that name, when it exists anywhere in the process.
+  static std::optional<std::vector<std::uint8_t>> SharedMemory(const std::wstring& name);
+  // Whether a manual-reset or auto-reset event of that name exists and is signalled.
+  static bool EventIsSet(const std::wstring& name);
+  std::size_t MappedViewCount() const { return views_.size(); }
   // Waits on handles to a T (say, SimRunningProcess) fail from now on (wait::Failed,
   // InvalidHandle).
   template <class T>
@@ -96,6 +113,14 @@ class SimKernelObjects : public KernelObjects {
   Win32Error createFailure_ = 0;
   int createFailures_ = 0;
   std::function<bool(const SimObject&)> failsWaits_;
+  struct InjectedFailure {
+    Win32Error error = 0;
+    int times = 0;
+    bool Take(SimProcess& process);  // true (last error set) while failures are left
+  };
+  InjectedFailure mappingFailure_;
+  InjectedFailure viewFailure_;
+  std::map<std::uint8_t*, std::shared_ptr<SimFileMapping>> views_;
 };
 
 }  // namespace platform::sim

@@ -65,8 +65,14 @@ class SimObjectTable {
   // The object of `handle` when it is a T; otherwise null with last error InvalidHandle.
   template <class T>
   T* Find(Handle handle) {
+    return FindShared<T>(handle).get();  // the table keeps the object alive
+  }
+  // The same, shared: for what must outlive the handle (a mapped view keeps its mapping).
+  template <class T>
+  std::shared_ptr<T> FindShared(Handle handle) {
     auto it = objects_.find(handle);
-    T* object = it == objects_.end() ? nullptr : dynamic_cast<T*>(it->second.get());
+    std::shared_ptr<T> object =
+        it == objects_.end() ? nullptr : std::dynamic_pointer_cast<T>(it->second);
     if (object == nullptr) process_.SetLastError(err::InvalidHandle);
     return object;
   }

@@ -88,6 +88,13 @@ class ComApi final : public Com {
     const GUID interfaceId = ToGuid(iid);
     return ::CoCreateInstance(classId, nullptr, context, interfaceId, object);
   }
+
+  HResult CreateGuid(Guid* guid) override {
+    GUID created{};
+    const HRESULT result = ::CoCreateGuid(&created);
+    if (SUCCEEDED(result)) *guid = FromGuid(created);
+    return result;
+  }
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Kernel objects over the Windows API: CloseHandle and the waits for any of them, named
-// mutexes and events.
+// mutexes, events and file mappings.
 #include <windows.h>
 
 #include "platform/KernelObjects.h"
@@ -43,6 +43,21 @@ class KernelObjectsApi final : public KernelObjects {
   }
 
   bool SetEvent(Handle event) override { return ::SetEvent(ToHandle(event)) != FALSE; }
+
+  Handle CreateNamedFileMapping(const std::wstring& name, std::uint32_t size,
+                                bool* alreadyExisted) override {
+    HANDLE mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
+                                          name.c_str());
+    const bool existed = mapping != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (alreadyExisted != nullptr) *alreadyExisted = existed;
+    return reinterpret_cast<Handle>(mapping);
+  }
+
+  std::uint8_t* MapView(Handle mapping) override {
+    return static_cast<std::uint8_t*>(::MapViewOfFile(ToHandle(mapping), FILE_MAP_WRITE, 0, 0, 0));
+  }
+
+  bool UnmapView(std::uint8_t* view) override { return ::UnmapViewOfFile(view) != FALSE; }
 
   std::uint32_t Wait(Handle object, std::uint32_t milliseconds) override {
     return ::WaitForSingleObject(ToHandle(object), milliseconds);
