@@ -14,6 +14,7 @@
   X(Registry, registry)              \
   X(Resources, resources)            \
   X(Security, security)              \
+  X(ServiceControl, services)        \
   X(Shell, shell)                    \
   X(Shutdown, shutdown)              \
   X(SystemInfo, system)              \

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "platform/AutomaticUpdates.h"
 #include "platform/sim/SimSecondInstance.h"
 
 namespace platform::sim {
@@ -26,13 +27,22 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       shell_(files_),
       shutdown_(process_, objects_),
       security_(process_, objects_, files_),
-      processes_(clock_, process_, objects_, files_, security_) {
+      processes_(clock_, process_, objects_, files_, security_),
+      services_(process_, security_) {
   security_.AttachProcesses(processes_);
   processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
     return RunSecondInstance(*this, commandLine, elevated);
   });
+  com_.RegisterFactory(kClsidAutomaticUpdates, [this](const Guid& iid, void** object) {
+    return windowsUpdate_.Create(iid, object);
+  });
   CreateDefaultFolders();
   CreateDefaultKeys();
+  CreateDefaultServices();
+}
+
+void SimMachine::CreateDefaultServices() {
+  for (const wchar_t* name : {L"BITS", L"wuauserv"}) services_.SetService(name, SimService());
 }
 
 void SimMachine::CreateDefaultFolders() {

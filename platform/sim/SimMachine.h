@@ -10,7 +10,8 @@
 // A new machine is Windows 10 x64 (10.0.19045) in US English, with an administrator "User"
 // whose folders are C:\Users\User\Documents, C:\Users\User\AppData\Local (temporary folder
 // C:\Users\User\AppData\Local\Temp\), C:\Program Files and C:\Windows\System32, all present
-// on the disk, and the executable C:\Users\User\Downloads\Tamber4Setup.exe.
+// on the disk, and the executable C:\Users\User\Downloads\Tamber4Setup.exe; its services
+// BITS and wuauserv start on demand, and Windows Update's Automatic Updates object is there.
 #pragma once
 
 #include <filesystem>
@@ -32,10 +33,12 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimResources.h"
 #include "platform/sim/SimSecurity.h"
+#include "platform/sim/SimServiceControl.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimShutdown.h"
 #include "platform/sim/SimSystemInfo.h"
 #include "platform/sim/SimUserInterface.h"
+#include "platform/sim/SimWindowsUpdate.h"
 
 namespace platform::sim {
 
@@ -73,6 +76,8 @@ class SimMachine {
   SimCom& com() { return com_; }
   SimSecurity& security() { return security_; }
   SimProcesses& processes() { return processes_; }
+  SimServiceControl& services() { return services_; }
+  SimWindowsUpdate& windowsUpdate() { return windowsUpdate_; }
   const SimFiles& files() const { return files_; }
   const SimRegistry& registry() const { return registry_; }
 
@@ -108,6 +113,7 @@ class SimMachine {
  private:
   void CreateDefaultFolders();
   void CreateDefaultKeys();
+  void CreateDefaultServices();
 
   SimClock clock_;
   SimProcess process_;
@@ -125,6 +131,8 @@ class SimMachine {
   SimCom com_;
   SimSecurity security_;
   SimProcesses processes_;
+  SimServiceControl services_;
+  SimWindowsUpdate windowsUpdate_;
   std::map<std::wstring, SimProgram> programs_;
   bool administrator_ = true;
   bool hostClock_ = false;

@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/Types.h"
 #include "setup/engine/Script.h"
 
 namespace setup {
+
+class WindowsUpdateClient;
 
 // Restart requests carried by SetupState::rebootMode.
 enum RebootMode : std::int32_t {
@@ -40,6 +43,9 @@ struct SetupState {
   std::wstring elevationTitle;    // title and message of the current elevated section
   std::wstring elevationMessage;
   std::map<std::wstring, std::wstring> specialFolders;  // "%Name%" -> path
+  // The run's Windows Update client: made by the run's first Windows Update command, gone
+  // with the state when the run ends.
+  std::shared_ptr<WindowsUpdateClient> windowsUpdate;
 };
 
 }  // namespace setup

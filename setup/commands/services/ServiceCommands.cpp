@@ -1,6 +1,7 @@
 #include "setup/commands/services/ServiceCommands.h"
 
 #include "logging/Log.h"
+#include "setup/engine/CommandOutcomes.h"
 
 namespace setup {
 namespace {
@@ -26,13 +27,28 @@ bool SkipWindowsUpdateBeforeVista(CommandParameters& line) {
   return true;
 }
 
+Flow RunStartWindowsService(RunFrame& frame, CommandParameters& line) {
+  RunCommandStartWindowsService(frame.state, line);
+  return Flow::Next;
+}
+
+Flow RunWindowsUpdatePause(RunFrame& frame, CommandParameters& line) {
+  RunCommandWindowsUpdatePause(line, RunWindowsUpdateClient(frame.state));
+  return Flow::Next;
+}
+
+Flow RunWindowsUpdateResume(RunFrame& frame, CommandParameters& line) {
+  RunCommandWindowsUpdateResume(frame.state, line, RunWindowsUpdateClient(frame.state));
+  return Flow::Next;
+}
+
 }  // namespace
 
 CommandRows ServiceCommandRows() {
   static const CommandRow kRows[] = {
-      {L"start-windows-service", nullptr, kDelegated, SkipServiceStartBeforeVista},
-      {L"windows-update-pause", nullptr, kDelegated, SkipWindowsUpdateBeforeVista},
-      {L"windows-update-resume", nullptr, kDelegated, SkipWindowsUpdateBeforeVista},
+      {L"start-windows-service", RunStartWindowsService, kDelegated, SkipServiceStartBeforeVista},
+      {L"windows-update-pause", RunWindowsUpdatePause, kDelegated, SkipWindowsUpdateBeforeVista},
+      {L"windows-update-resume", RunWindowsUpdateResume, kDelegated, SkipWindowsUpdateBeforeVista},
   };
   return RowsOf(kRows);
 }
