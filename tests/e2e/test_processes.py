@@ -96,7 +96,9 @@ class Processes(ScriptScenario):
         linger = self.start_linger("forever", "forever")
         code, results = self.run_script("forever.crvdat", ["wait|process-name=Linger.exe|life-span=1"])
         self.assertEqual((code, results), (0, ["success"]))
-        self.assertEqual(linger.wait(30).returncode, 1)  # the exit code the wait ends it with
+        # Ended, long before its five minutes. (Wine's launcher reports 0 for a process that
+        # another one terminated, so the exit code 1 cannot be read here.)
+        linger.wait(30)
         log = [message for _, message in self.messages("RunCommandWait")]
         pid = int(re.search(r"is (\d+) ", log[0]).group(1))
         self.assertEqual(log[1:], [
