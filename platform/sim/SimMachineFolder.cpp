@@ -21,6 +21,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/sim/SimCoordinationFacts.h"
 #include "platform/sim/SimInstallerFacts.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimMachineKeys.h"
@@ -343,6 +344,7 @@ bool ApplyFact(SimMachine& m, const std::string& key, const std::string& value) 
     if (key == fact.key) return fact.apply(m, value);
   if (ApplyInstallerFact(m.installer(), key, value)) return true;
   if (ApplySecurityFact(m.security(), key, value)) return true;
+  if (ApplyCoordinationFact(m, key, value)) return true;
   for (const FolderKey& folder : kFolderKeys)
     if (key == folder.key)
       return ApplyText(value, [&](const std::wstring& t) { m.SetFolder(folder.csidl, t); });
@@ -434,6 +436,7 @@ std::string FactsText(SimMachine& m) {
   for (int answer : m.ui().QueuedAnswers()) AddFact(&out, "box-answer", AnswerText(answer));
   out += InstallerFactsText(m.installer());
   out += SecurityFactsText(m.security());
+  out += CoordinationFactsText(m);
   return out;
 }
 

@@ -172,6 +172,40 @@ TEST_F(SimMachineFolderTest, HandWrittenFilesAreReadAndBadLinesNamed) {
   EXPECT_EQ(error, "registry.txt line 1: bad number 'lots'");
 }
 
+TEST_F(SimMachineFolderTest, ServicesWindowsUpdateAndRunningProgramsAreRead) {
+  std::filesystem::create_directories(Path(""));
+  WriteHostFile(Path("machine.txt"), "service = Spooler|4\nservice = BITS|2\nwindows-update = no\n"
+                                     "running-process = C:\\Tools\\app.exe|forever|ignores-termination\n"
+                                     "running-process = C:\\Tools\\app.exe|1500\n");
+  {
+    auto m = Load();
+    EXPECT_EQ(m->services().Service(L"spooler")->startType, 4u);
+    EXPECT_EQ(m->services().Service(L"BITS")->startType, 2u);
+    EXPECT_EQ(m->services().Service(L"wuauserv")->startType, 3u);  // a default one stays
+    EXPECT_LT(m->windowsUpdate().state().creationResult, 0);
+    const std::uint32_t first = 0x2004, second = 0x2008;
+    EXPECT_TRUE(m->processes().IsRunning(first));
+    EXPECT_TRUE(m->processes().IsRunning(second));
+    m->clock().Advance(1500);
+    EXPECT_TRUE(m->processes().IsRunning(first));
+    EXPECT_FALSE(m->processes().IsRunning(second));
+    std::string error;
+    ASSERT_TRUE(m->Save(Path(""), &error)) << error;
+  }
+  const std::string saved = ReadHostFile(Path("machine.txt"));
+  for (const char* line : {"service = SPOOLER|4\n", "service = BITS|2\n", "windows-update = no\n"})
+    EXPECT_NE(saved.find(line), std::string::npos) << line;
+  EXPECT_EQ(saved.find("running-process"), std::string::npos);
+
+  std::string error;
+  for (const char* bad : {"service = Spooler|9", "service = |3", "windows-update = maybe",
+                          "running-process = C:\\a.exe|soon", "running-process = C:\\a.exe|1|stubborn"}) {
+    WriteHostFile(Path("machine.txt"), std::string(bad) + "\n");
+    EXPECT_FALSE(SimMachine::Load(Path(""), &error)) << bad;
+    EXPECT_EQ(error, std::string("machine.txt line 1: cannot use '") + bad + "'");
+  }
+}
+
 TEST(SimRegistryText, FieldEscapesRoundTrip) {
   const std::wstring text = std::wstring(L"a^b\tc\r\nd") + L'\0' + L'\x01' + L'\xD800' + L"\u00e9";
   const std::string escaped = platform::sim::EscapeField(text);
