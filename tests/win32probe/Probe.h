@@ -32,5 +32,6 @@ void ProbeShell();
 void ProbeResources();
 void ProbeCom();
 void ProbeUserInterface();
+void ProbeCoordination();
 
 }  // namespace probe

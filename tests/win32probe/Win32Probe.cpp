@@ -77,6 +77,7 @@ int main() {
   probe::ProbeResources();
   probe::ProbeCom();
   probe::ProbeUserInterface();
+  probe::ProbeCoordination();
   std::printf("%d check(s) failed\n", probe::Failures());
   return probe::Failures() == 0 ? 0 : 1;
 }
