@@ -55,8 +55,8 @@ bool ApplyCoordinationFact(SimMachine& m, const std::string& key, const std::str
 
 std::string CoordinationFactsText(SimMachine& m) {
   std::string out;
-  for (const auto& [name, service] : m.services().Services())
-    out += FactLine("service", name + L"|" + FactCode(service.startType, false));
+  for (const auto& [upper, service] : m.services().Services())
+    out += FactLine("service", service.name + L"|" + FactCode(service.startType, false));
   out += FactLine("windows-update", hr::Succeeded(m.windowsUpdate().state().creationResult) ? L"yes" : L"no");
   return out;
 }

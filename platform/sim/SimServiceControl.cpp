@@ -95,7 +95,10 @@ bool SimServiceControl::CloseServiceHandle(ServiceHandle handle) {
 }
 
 void SimServiceControl::SetService(const std::wstring& name, const SimService& service) {
-  services_[UpperCase(name)] = service;
+  SimService& stored = services_[UpperCase(name)];
+  const std::wstring known = stored.name.empty() ? name : stored.name;
+  stored = service;
+  stored.name = known;
 }
 
 const SimService* SimServiceControl::Service(const std::wstring& name) const {

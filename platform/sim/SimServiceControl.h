@@ -14,6 +14,7 @@
 namespace platform::sim {
 
 struct SimService {
+  std::wstring name;  // as first set; the manager finds it without regard to case
   std::uint32_t serviceType = 0x20;  // SERVICE_WIN32_SHARE_PROCESS
   std::uint32_t startType = svc::DemandStart;
   std::uint32_t errorControl = 1;  // SERVICE_ERROR_NORMAL

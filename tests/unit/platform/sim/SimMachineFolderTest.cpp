@@ -193,7 +193,7 @@ TEST_F(SimMachineFolderTest, ServicesWindowsUpdateAndRunningProgramsAreRead) {
     ASSERT_TRUE(m->Save(Path(""), &error)) << error;
   }
   const std::string saved = ReadHostFile(Path("machine.txt"));
-  for (const char* line : {"service = SPOOLER|4\n", "service = BITS|2\n", "windows-update = no\n"})
+  for (const char* line : {"service = Spooler|4\n", "service = wuauserv|3\n", "service = BITS|2\n", "windows-update = no\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line;
   EXPECT_EQ(saved.find("running-process"), std::string::npos);
 
