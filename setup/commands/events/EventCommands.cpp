@@ -6,7 +6,7 @@ namespace setup {
 
 CommandRows EventCommandRows() {
   static const CommandRow kRows[] = {
-      {L"set-event", LineOnly<RunCommandSetEvent>, kPlainCommand},
+      {L"set-event", LineOnly<RunCommandSetEvent>, kPlainCommand, nullptr, L"name!"},
   };
   return RowsOf(kRows);
 }

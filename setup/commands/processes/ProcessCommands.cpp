@@ -6,7 +6,8 @@ namespace setup {
 
 CommandRows ProcessCommandRows() {
   static const CommandRow kRows[] = {
-      {L"wait", LineOnly<RunCommandWait>, kPlainCommand},
+      {L"wait", LineOnly<RunCommandWait>, kPlainCommand, nullptr,
+       L"seconds:number process-id:number process-name life-span:number"},
   };
   return RowsOf(kRows);
 }

@@ -46,9 +46,12 @@ Flow RunWindowsUpdateResume(RunFrame& frame, CommandParameters& line) {
 
 CommandRows ServiceCommandRows() {
   static const CommandRow kRows[] = {
-      {L"start-windows-service", RunStartWindowsService, kDelegated, SkipServiceStartBeforeVista},
-      {L"windows-update-pause", RunWindowsUpdatePause, kDelegated, SkipWindowsUpdateBeforeVista},
-      {L"windows-update-resume", RunWindowsUpdateResume, kDelegated, SkipWindowsUpdateBeforeVista},
+      {L"start-windows-service", RunStartWindowsService, kDelegated, SkipServiceStartBeforeVista,
+       L"name! abort-on-failure:flag if-os-vista:flag message title icon:error/info/warning/none"},
+      {L"windows-update-pause", RunWindowsUpdatePause, kDelegated, SkipWindowsUpdateBeforeVista,
+       L""},
+      {L"windows-update-resume", RunWindowsUpdateResume, kDelegated, SkipWindowsUpdateBeforeVista,
+       L""},
   };
   return RowsOf(kRows);
 }
