@@ -31,3 +31,8 @@ endif()
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBMSI REQUIRED IMPORTED_TARGET libmsi-1.0)
 target_link_libraries(tamber4sim_machine PUBLIC PkgConfig::LIBMSI)
+
+# The simulated transfer service fetches http:// and https:// addresses through libcurl
+# (host only: the Windows build uses the system's BITS).
+pkg_check_modules(LIBCURL REQUIRED IMPORTED_TARGET libcurl)
+target_link_libraries(tamber4sim_machine PUBLIC PkgConfig::LIBCURL)

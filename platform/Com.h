@@ -48,5 +48,8 @@ class Com {
 
 // StringFromGUID2 form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case.
 std::wstring GuidToString(const Guid& guid);
+// The registry form back into a GUID (braces required, hex digits of either case), as
+// IIDFromString reads it; false, with *guid all zero, for any other text.
+bool GuidFromString(const std::wstring& text, Guid* guid);
 
 }  // namespace platform

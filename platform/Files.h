@@ -37,6 +37,8 @@ class Files {
 
   // GetFileAttributesW; file::InvalidAttributes when the path does not exist.
   virtual std::uint32_t Attributes(const std::wstring& path) = 0;
+  // SetFileAttributesW.
+  virtual bool SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
   // CreateDirectoryW (one level). Fails with AlreadyExists for an existing folder.
   virtual bool MakeDirectory(const std::wstring& path) = 0;
   // DeleteFileW.

@@ -18,4 +18,5 @@
   X(Shell, shell)                    \
   X(Shutdown, shutdown)              \
   X(SystemInfo, system)              \
+  X(Transfers, transfers)            \
   X(UserInterface, ui)

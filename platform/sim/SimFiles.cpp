@@ -399,6 +399,14 @@ std::uint32_t SimFiles::Attributes(const std::wstring& path) {
   return AttributesOf(where.host, where.isFolder);
 }
 
+bool SimFiles::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+  Location where;
+  const Win32Error error = LocateExisting(path, &where);
+  if (error != err::Success) return Fail(error);
+  SetReadOnlyOnHost(where.host, (attributes & file::AttributeReadOnly) != 0);
+  return true;
+}
+
 bool SimFiles::MakeDirectory(const std::wstring& path) {
   Location where;
   const Win32Error error = Locate(path, &where);

@@ -54,6 +54,8 @@ class SimFiles : public Files {
   bool OpenAndClose(const std::wstring& path, std::uint32_t access, std::uint32_t share,
                     std::uint32_t disposition);
   std::uint32_t Attributes(const std::wstring& path) override;
+  // Only the read-only attribute is kept; the others are accepted and dropped.
+  bool SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
   bool MakeDirectory(const std::wstring& path) override;
   bool Delete(const std::wstring& path) override;
   bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override;

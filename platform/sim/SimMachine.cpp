@@ -28,7 +28,10 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       shutdown_(process_, objects_),
       security_(process_, objects_, files_),
       processes_(clock_, process_, objects_, files_, security_),
-      services_(process_, security_) {
+      services_(process_, security_),
+      transfers_(clock_, files_) {
+  ui_.SetModalLoop(
+      &clock_, [this] { return transfers_.NextDue(); }, [this] { transfers_.RunDue(); });
   security_.AttachProcesses(processes_);
   processes_.SetInstanceRunner([this](const std::wstring& commandLine, bool elevated) {
     return RunSecondInstance(*this, commandLine, elevated);

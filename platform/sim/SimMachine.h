@@ -37,6 +37,7 @@
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimShutdown.h"
 #include "platform/sim/SimSystemInfo.h"
+#include "platform/sim/SimTransfers.h"
 #include "platform/sim/SimUserInterface.h"
 #include "platform/sim/SimWindowsUpdate.h"
 
@@ -78,6 +79,7 @@ class SimMachine {
   SimProcesses& processes() { return processes_; }
   SimServiceControl& services() { return services_; }
   SimWindowsUpdate& windowsUpdate() { return windowsUpdate_; }
+  SimTransfers& transfers() { return transfers_; }
   const SimFiles& files() const { return files_; }
   const SimRegistry& registry() const { return registry_; }
 
@@ -133,6 +135,7 @@ class SimMachine {
   SimProcesses processes_;
   SimServiceControl services_;
   SimWindowsUpdate windowsUpdate_;
+  SimTransfers transfers_;
   std::map<std::wstring, SimProgram> programs_;
   bool administrator_ = true;
   bool hostClock_ = false;

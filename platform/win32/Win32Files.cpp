@@ -62,6 +62,10 @@ class FilesApi final : public Files {
     return ::GetFileAttributesW(path.c_str());
   }
 
+  bool SetAttributes(const std::wstring& path, std::uint32_t attributes) override {
+    return ::SetFileAttributesW(path.c_str(), attributes) != FALSE;
+  }
+
   bool MakeDirectory(const std::wstring& path) override {
     return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
   }

@@ -16,6 +16,7 @@ class ServiceControl;
 class Shell;
 class Shutdown;
 class SystemInfo;
+class Transfers;
 class UserInterface;
 }  // namespace platform
 
@@ -34,6 +35,7 @@ ServiceControl& Win32ServiceControl();
 Shell& Win32Shell();
 Shutdown& Win32Shutdown();
 SystemInfo& Win32SystemInfo();
+Transfers& Win32Transfers();
 UserInterface& Win32UserInterface();
 
 }  // namespace platform::win32

@@ -1,25 +1,18 @@
 #include "setup/session/SessionServices.h"
 
 #include "logging/Log.h"
-#include "setup/engine/RunStatus.h"
+#include "setup/commands/downloads/BitsClient.h"
 #include "setup/session/Elevation.h"
-#include "setup/session/Paths.h"
+#include "setup/session/WebScript.h"
 
 namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
 
-int RefuseScriptDownload(SetupState& state, const std::wstring& address, std::wstring* source,
-                         std::wstring* workingCopy) {
-  *workingCopy = GetTargetFilePath(state, address);
-  *source = *workingCopy;
-  TAMBER_LOG(Info, L"Run", L"Downloading web script from '%s', writing to '%s'.", address,
-             *workingCopy);
-  TAMBER_LOG(Error, L"DownloadScript",
-             L"Web script downloads are not available in this build, cannot download '%s'.",
-             address);
-  return kRunFail;
+bool RefuseServiceStart(const std::wstring& name) {
+  TAMBER_LOG(Error, L"StartWindowsService", L"Cannot start the '%s' service from this build.", name);
+  return false;
 }
 
 }  // namespace
@@ -28,8 +21,16 @@ SessionServices DefaultSessionServices() {
   SessionServices services;
   services.isProcessElevated = IsProcessElevated;
   services.spawnElevatedInstance = SpawnElevatedInstance;
-  services.downloadScript = RefuseScriptDownload;
-  services.cancelBackgroundCopyJobs = [] {};
+  services.startWindowsService = RefuseServiceStart;
+  auto client = std::make_shared<BitsClient>();
+  services.bitsClient = client;
+  // The web script's recovery needs the other services; they are copied as they stand now.
+  const SessionServices recovery = services;
+  services.downloadScript = [client, recovery](SetupState& state, const std::wstring& address,
+                                               std::wstring* source, std::wstring* workingCopy) {
+    return DownloadScript(state, address, source, workingCopy, *client, recovery);
+  };
+  services.cancelBackgroundCopyJobs = [client] { client->CancelBackgroundCopyJobs(); };
   return services;
 }
 
