@@ -29,6 +29,7 @@
 #include "platform/sim/SimRegistryText.h"
 #include "platform/sim/SimSecurityFacts.h"
 #include "platform/sim/SimText.h"
+#include "platform/sim/SimTransferFacts.h"
 
 namespace fs = std::filesystem;
 
@@ -345,6 +346,7 @@ bool ApplyFact(SimMachine& m, const std::string& key, const std::string& value) 
   if (ApplyInstallerFact(m.installer(), key, value)) return true;
   if (ApplySecurityFact(m.security(), key, value)) return true;
   if (ApplyCoordinationFact(m, key, value)) return true;
+  if (ApplyTransferFact(m.transfers(), key, value)) return true;
   for (const FolderKey& folder : kFolderKeys)
     if (key == folder.key)
       return ApplyText(value, [&](const std::wstring& t) { m.SetFolder(folder.csidl, t); });
@@ -437,6 +439,7 @@ std::string FactsText(SimMachine& m) {
   out += InstallerFactsText(m.installer());
   out += SecurityFactsText(m.security());
   out += CoordinationFactsText(m);
+  out += TransferFactsText(m.transfers());
   return out;
 }
 

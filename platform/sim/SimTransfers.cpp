@@ -87,8 +87,8 @@ class SimCopyJob : public BackgroundCopyJob {
   HResult GetState(std::uint32_t* state) override {
     SimJobRecord* job = Record();
     // A cancelled or acknowledged job is gone from the service; its objects still tell the
-    // last state.
-    *state = job == nullptr ? lastState_ : job->state;
+    // state it ended in.
+    *state = job == nullptr ? service_.EndedState(id_) : job->state;
     return hr::Ok;
   }
   HResult GetError(BackgroundCopyError** error) override {
@@ -133,16 +133,10 @@ class SimCopyJob : public BackgroundCopyJob {
 
  private:
   // The service's record brought up to the clock, or null once the job is gone.
-  SimJobRecord* Record() {
-    SimJobRecord* job = service_.FindJob(id_);
-    if (job != nullptr) lastState_ = job->state;
-    else if (lastState_ != bits::Acknowledged) lastState_ = bits::Cancelled;
-    return job;
-  }
+  SimJobRecord* Record() { return service_.FindJob(id_); }
 
   SimTransfers& service_;
   Guid id_;
-  std::uint32_t lastState_ = bits::Suspended;
 };
 
 class SimCopyManager : public BackgroundCopyManager {
@@ -272,7 +266,7 @@ HResult SimTransfers::Suspend(SimJobRecord& job) {
 HResult SimTransfers::Cancel(const Guid& id) {
   if (FindJob(id) == nullptr) return bits::InvalidState;
   cancelled_.push_back(id);
-  Remove(id);
+  Remove(id, bits::Cancelled);
   return hr::Ok;
 }
 
@@ -288,8 +282,7 @@ HResult SimTransfers::Complete(const Guid& id) {
   if (!files_.OpenAndClose(job->localName, file::GenericWrite, file::ShareNone, file::CreateAlways))
     return hr::FromWin32(err::AccessDenied);
   files_.PutFile(job->localName, *job->payload);
-  job->state = bits::Acknowledged;
-  Remove(id);
+  Remove(id, bits::Acknowledged);
   return hr::Ok;
 }
 
@@ -302,9 +295,15 @@ HResult SimTransfers::SetNotifyInterface(SimJobRecord& job, BackgroundCopyCallba
   return hr::Ok;
 }
 
-void SimTransfers::Remove(const Guid& id) {
+std::uint32_t SimTransfers::EndedState(const Guid& id) const {
+  auto it = ended_.find(GuidToString(id));
+  return it == ended_.end() ? bits::Cancelled : it->second;
+}
+
+void SimTransfers::Remove(const Guid& id, std::uint32_t endState) {
   auto it = jobs_.find(GuidToString(id));
   if (it == jobs_.end()) return;
+  ended_[it->first] = endState;
   std::unique_ptr<SimJobRecord> job = std::move(it->second);
   jobs_.erase(it);
   if (job->callback != nullptr) job->callback->Release();
@@ -401,7 +400,7 @@ void SimTransfers::Notify(const Guid& id) {
   job->notifiedState = job->state;
   job->notifiedBytes = job->bytesTransferred;
   const std::uint32_t state = job->state;
-  const std::uint32_t flags = job->notifyFlags;
+  const std::uint32_t flags = job->notifyFlags & delivered_;
   ComUtil::ComPtr<BackgroundCopyCallback> callback(job->callback);
   callback->AddRef();
   ComUtil::ComPtr<BackgroundCopyJob> object(NewReference<SimCopyJob, BackgroundCopyJob>(*this, id));

@@ -77,6 +77,10 @@ class SimTransfers : public Transfers {
   HResult CreateResult() const { return createResult_; }
   void SetBytesPerSecond(std::uint64_t rate) { bytesPerSecond_ = rate == 0 ? 1 : rate; }
   std::uint64_t BytesPerSecond() const { return bytesPerSecond_; }
+  // The notifications the service delivers (BG_NOTIFY_* flags); by default all of them.
+  // Wine delivers only the transferred one.
+  void SetDeliveredNotifications(std::uint32_t flags) { delivered_ = flags; }
+  std::uint32_t DeliveredNotifications() const { return delivered_; }
   void AddFailure(const SimTransferFailure& failure) { failures_.push_back(failure); }
   const std::vector<SimTransferFailure>& Failures() const { return failures_; }
   // A job as a machine folder keeps it (its transfer starts again when it was running).
@@ -96,12 +100,14 @@ class SimTransfers : public Transfers {
   HResult Cancel(const Guid& id);
   HResult Complete(const Guid& id);
   HResult SetNotifyInterface(SimJobRecord& job, BackgroundCopyCallback* callback);
+  // The state a job the service no longer knows ended in (acknowledged or cancelled).
+  std::uint32_t EndedState(const Guid& id) const;
 
  private:
   void Connect(SimJobRecord& job, std::uint64_t at);
   HResult ReadSource(const std::wstring& remote, std::string* bytes, std::uint32_t* context);
   void Notify(const Guid& id);
-  void Remove(const Guid& id);
+  void Remove(const Guid& id, std::uint32_t endState);
 
   SimClock& clock_;
   SimFiles& files_;
@@ -110,7 +116,10 @@ class SimTransfers : public Transfers {
   std::vector<SimTransferFailure> failures_;
   std::map<std::wstring, std::unique_ptr<SimJobRecord>> jobs_;  // by GuidToString of the id
   std::vector<Guid> cancelled_;
+  std::map<std::wstring, std::uint32_t> ended_;
   std::uint64_t nextGuid_ = 1;
+  std::uint32_t delivered_ = bits::NotifyJobTransferred | bits::NotifyJobError |
+                             bits::NotifyJobModification;
 };
 
 }  // namespace platform::sim
