@@ -63,7 +63,8 @@ class ErrorObject : public BackgroundCopyError {
   }
   HResult GetErrorDescription(LangId language, std::wstring* description) override {
     LPWSTR text = nullptr;
-    return TakeText(error_.Get()->GetErrorDescription(language, &text), text, description);
+    const HRESULT result = error_.Get()->GetErrorDescription(language, &text);
+    return TakeText(result, text, description);
   }
 
  protected:
@@ -118,7 +119,8 @@ class JobObject : public BackgroundCopyJob {
   }
   HResult GetDisplayName(std::wstring* name) override {
     LPWSTR text = nullptr;
-    return TakeText(Job()->GetDisplayName(&text), text, name);
+    const HRESULT result = Job()->GetDisplayName(&text);
+    return TakeText(result, text, name);
   }
   HResult SetPriority(std::uint32_t priority) override {
     return Job()->SetPriority(static_cast<BG_JOB_PRIORITY>(priority));
