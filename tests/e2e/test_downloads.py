@@ -53,8 +53,6 @@ class DownloadTestCase(spinescenario.SpineTestCase):
         reading = self.scenario.run(self.scenario.helper("DialogText"), "--timeout-ms", "30000")
         done = setup.wait(wineharness.DEFAULT_TIMEOUT)
         output = reading.stdout.decode("ascii", "replace")
-        print(output)
-        print("\n".join(self.messages()))
         self.assertEqual(reading.returncode, 0, output)
         fields = dict(line.split(": ", 1) for line in output.splitlines() if ": " in line)
         self.assertEqual(helpertext.unescape_output(fields["caption"]), TITLE)
@@ -66,6 +64,74 @@ class DownloadTestCase(spinescenario.SpineTestCase):
         target = self.scenario.working_copy_dir / "Downloads" / "big.bin"
         self.assertEqual(target.read_bytes(), (self.files / "files" / "big.bin").read_bytes())
         self.assertEqual(self.lines_of("fg.crvdat")[0]["result"], "success")
+
+    def test_background_line_taken_over_by_a_foreground_line(self):
+        # The big file is still on its way when the foreground line comes.
+        url = self.server.url("files/big.bin")
+        setup = self.run_script("bg.crvdat", [
+            f"download|name=Big|uri={url}|file-path=taken.bin|background=yes",
+            f"download|name=Big|uri={url}|file-path=taken.bin"])
+        self.assertEqual(setup.wait(wineharness.DEFAULT_TIMEOUT).returncode, 0)
+        first, second = self.lines_of("bg.crvdat")
+        self.assertEqual(len(first["copy-job-id"]), 38)
+        self.assertEqual((first["result"], second["result"]), ("success", "success"))
+        messages = self.messages()
+        found = [m for m in messages if m.startswith(f"Found existing copy job with JobID '{first['copy-job-id']}', state ")]
+        self.assertEqual(len(found), 1, messages)
+        self.assertIn(found[0][-2:], ("0.", "1.", "2."))
+        self.assertIn("Existing copy job is running, setting priority to foreground and displaying "
+                      "progress dialog.", messages)
+        self.assertIn("Setting result for line number 0: 'download' to 'success'.", messages)
+        self.assertEqual((self.scenario.working_copy_dir / "taken.bin").read_bytes(),
+                         (self.files / "files" / "big.bin").read_bytes())
+
+    def test_missing_file_fails_the_run_and_cancels_background_jobs(self):
+        setup = self.run_script("nf.crvdat", [
+            f"download|name=Big|uri={self.server.url('files/big.bin')}|file-path=big2.bin|background=yes",
+            f"download|name=Missing|uri={self.server.url('files/none.bin')}|file-path=none.bin",
+            "# not reached"])
+        answer = self.scenario.answer_box(TITLE, FAILURE, "ok")()
+        self.assertEqual(answer.code, 0, answer.output)
+        self.assertEqual(setup.wait(wineharness.DEFAULT_TIMEOUT).returncode, 2)
+        background, missing, rest = self.lines_of("nf.crvdat")
+        self.assertNotIn("result", background)
+        self.assertEqual(missing["result"], "failure")
+        self.assertNotIn("result", rest)
+        messages = self.messages()
+        self.assertIn("Return code 'fail', canceling BITS download jobs.", messages)
+        self.assertIn(f"Cancelling background copy job with source URI "
+                      f"'{self.server.url('files/big.bin')}', JobID '{background['copy-job-id']}'.",
+                      messages)
+
+    def test_web_script_given_as_an_http_address(self):
+        (self.files / "web").mkdir(exist_ok=True)
+        (self.files / "web" / "w.crvdat").write_bytes(b"\xff\xfe" + "".join(l + "\r\n" for l in [
+            "download|name=Small|uri=../files/small.bin|file-path=%LocalAppDataFolder%\\w.bin|special-folder-name=Web",
+            "copy-file|source=%Web%|target=C:\\Copied\\"]).encode("utf-16-le"))
+        address = self.server.url("web/w.crvdat")
+        result = self.scenario.run_setup(address)
+        self.assertEqual(result.returncode, 0)
+        lines = self.lines_of("w.crvdat")
+        self.assertEqual(lines[0][""], "self")
+        self.assertEqual(lines[1]["uri"], self.server.url("web/../files/small.bin"))
+        self.assertEqual(lines[1]["result"], "success")
+        self.assertEqual(lines[2]["result"], "success")
+        self.assertEqual((self.scenario.drive_c / "Copied" / "w.bin").read_bytes(),
+                         (self.files / "files" / "small.bin").read_bytes())
+        self.assertIn(f"Downloading web script from '{address}', writing to "
+                      f"'C:\\users\\{self.scenario.user}\\AppData\\Local\\Tamber4\\Install\\w.crvdat'.",
+                      self.messages())
+
+    def test_rerun_finds_the_background_job_by_its_id(self):
+        url = self.server.url("files/big.bin")
+        first = self.run_script("re.crvdat", [f"download|name=Big|uri={url}|file-path=re.bin|background=yes"])
+        self.assertEqual(first.wait(wineharness.DEFAULT_TIMEOUT).returncode, 0)
+        job_id = self.lines_of("re.crvdat")[0]["copy-job-id"]
+        # The working copy runs again in the same Wine session, where the job still lives.
+        copy = f"C:\\users\\{self.scenario.user}\\AppData\\Local\\Tamber4\\Install\\re.crvdat"
+        self.assertEqual(self.scenario.run_setup(copy).returncode, 0)
+        self.assertIn(f"Found existing copy job with JobID '{job_id}'.", self.messages())
+        self.assertEqual(self.lines_of("re.crvdat")[0]["copy-job-id"], job_id)
 
 
 if __name__ == "__main__":
