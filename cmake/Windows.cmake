@@ -32,6 +32,14 @@ target_link_libraries(Tamber4Setup PRIVATE tamber4win32 tamber4core tamber4_reso
                       ${TAMBER4_SYSTEM_LIBS})
 target_link_options(Tamber4Setup PRIVATE ${TAMBER4_WINDOWS_LINK} -municode -mwindows)
 
+# The same program with string 131 on the end-to-end tests' loopback server.
+add_executable(Tamber4SetupLoopback WIN32 ${TAMBER4_ENTRY_SOURCES})
+target_compile_definitions(Tamber4SetupLoopback PRIVATE ${TAMBER4_WIN32_DEFINITIONS})
+target_compile_options(Tamber4SetupLoopback PRIVATE -municode ${TAMBER4_SIZE_COMPILE})
+target_link_libraries(Tamber4SetupLoopback PRIVATE tamber4win32 tamber4core
+                      tamber4_resources_loopback ${TAMBER4_SYSTEM_LIBS})
+target_link_options(Tamber4SetupLoopback PRIVATE ${TAMBER4_WINDOWS_LINK} -municode -mwindows)
+
 add_subdirectory(tests/win32probe)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/helpers/CMakeLists.txt)

@@ -6,9 +6,9 @@
 #define IDI_TAMBER4 129
 
 // String table: the default web script address, fetched when no script is found locally.
+// The address itself comes from the build (the CMake cache variable
+// TAMBER4_DEFAULT_WEB_SCRIPT_URL, written into WebScriptUrl.h).
 #define IDS_WEB_SCRIPT_URL 131
-#define TAMBER4_DEFAULT_WEB_SCRIPT_URL \
-  "https://downloads.tamber.example/setup/Tamber4WebScript.crvdat"
 
 // The download progress dialog and its controls (buttons are IDOK and IDCANCEL).
 #define IDD_PROGRESS 128

@@ -7,10 +7,13 @@ background job by copy-job-id, and a downloaded file named by a special folder t
 copy-file line uses."""
 
 import pathlib
+import shutil
 import tempfile
+import urllib.parse
 
 import helpertext
 import loopserver
+import resfile
 import spinescenario
 import wineharness
 
@@ -132,6 +135,31 @@ class DownloadTestCase(spinescenario.SpineTestCase):
         self.assertEqual(self.scenario.run_setup(copy).returncode, 0)
         self.assertIn(f"Found existing copy job with JobID '{job_id}'.", self.messages())
         self.assertEqual(self.lines_of("re.crvdat")[0]["copy-job-id"], job_id)
+
+    def test_default_web_script_from_string_131(self):
+        # The loopback variant of the exe: string 131 names a script on this machine.
+        exe = wineharness.windows_build_file("Tamber4SetupLoopback.exe")
+        address = resfile.string_from_tables(resfile.read_resources(exe), 131)[0]  # the neutral language
+        url = urllib.parse.urlsplit(address)
+        self.assertEqual(url.hostname, "127.0.0.1")
+        root = self.files / "default"
+        script = root / url.path.lstrip("/")
+        script.parent.mkdir(parents=True, exist_ok=True)
+        (script.parent / "pkg.bin").write_bytes(payload(1000))
+        script.write_bytes(b"\xff\xfe" + "download|name=Pkg|uri=pkg.bin|file-path=pkg.bin\r\n".encode("utf-16-le"))
+        folder = self.scenario.unix_path("C:\\Tamber4Loop")
+        folder.mkdir(exist_ok=True)
+        shutil.copy2(exe, folder / "Tamber4Setup.exe")
+        with loopserver.LoopServer(root, port=url.port) as server:
+            result = self.scenario.run(folder / "Tamber4Setup.exe")
+        self.assertEqual(result.returncode, 0)
+        name = url.path.rsplit("/", 1)[1]
+        lines = self.lines_of(name)
+        self.assertEqual(lines[0][""], "self")
+        self.assertEqual(lines[1]["uri"], address.rsplit("/", 1)[0] + "/pkg.bin")
+        self.assertEqual(lines[1]["result"], "success")
+        self.assertIn(("GET", url.path.lstrip("/")), server.requests)
+        self.assertIn("No script specified on command line, downloading script.", self.messages())
 
 
 if __name__ == "__main__":
