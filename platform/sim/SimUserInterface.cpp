@@ -30,8 +30,12 @@ int SimUserInterface::DefaultAnswer(std::uint32_t style) {
 int SimUserInterface::ShowMessageBox(const MessageBoxRequest& request) {
   ShownBox box;
   box.request = request;
-  box.defaulted = answers_.empty();
-  if (box.defaulted) {
+  const std::optional<int> given =
+      answers_.empty() && answerSource_ ? answerSource_(request) : std::nullopt;
+  box.defaulted = answers_.empty() && !given;
+  if (given) {
+    box.answer = *given;
+  } else if (box.defaulted) {
     box.answer = DefaultAnswer(request.style);
   } else {
     box.answer = answers_.front();

@@ -43,8 +43,9 @@ class SimUserInterface : public UserInterface {
   // would keep the user waiting for ever.
   static constexpr std::uint64_t kLongestDialogMs = 48ull * 3600 * 1000;
 
-  // Records the box and answers with the next queued answer; with none queued, a box with
-  // Yes and No buttons gets IDNO, one with a Cancel button IDCANCEL, any other IDOK.
+  // Records the box and answers with the next queued answer; with none queued, the answer
+  // source's answer when it gives one; else a box with Yes and No buttons gets IDNO, one
+  // with a Cancel button IDCANCEL, any other IDOK.
   int ShowMessageBox(const MessageBoxRequest& request) override;
 
   // Dialog 128 (the progress dialog) exists; any other resource id gives -1.
@@ -83,6 +84,11 @@ class SimUserInterface : public UserInterface {
   const std::deque<int>& QueuedAnswers() const { return answers_; }
   void ClearAnswers() { answers_.clear(); }
   const std::vector<ShownBox>& Boxes() const { return boxes_; }
+  // Asked for a box when no answer is queued (tamber4sim asks on the terminal); no value
+  // leaves the box to its default answer.
+  void SetAnswerSource(std::function<std::optional<int>(const MessageBoxRequest&)> source) {
+    answerSource_ = std::move(source);
+  }
   // Called for every box after it was answered (tamber4sim prints them).
   void SetObserver(std::function<void(const ShownBox&)> observer) { observer_ = std::move(observer); }
 
@@ -93,6 +99,7 @@ class SimUserInterface : public UserInterface {
   std::deque<int> answers_;
   std::vector<ShownBox> boxes_;
   std::function<void(const ShownBox&)> observer_;
+  std::function<std::optional<int>(const MessageBoxRequest&)> answerSource_;
 
   struct Posted {
     Window window;

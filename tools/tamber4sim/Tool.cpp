@@ -12,6 +12,7 @@
 #include "platform/sim/SimText.h"
 #include "setup/session/Tamber4Setup.h"
 #include "tools/tamber4sim/LogEcho.h"
+#include "tools/tamber4sim/ProgressBar.h"
 #include "tools/tamber4sim/RunOutcome.h"
 #include "tools/tamber4sim/RunSummary.h"
 #include "tools/tamber4sim/SecurityChanges.h"
@@ -85,6 +86,7 @@ RunOutcome RunProgram(SimMachine& m, const std::wstring& commandLine) {
   {
     LogEcho echo(m, stdout);
     WorkingCopies copies(m);
+    const ProgressBar progress(m, stdout);  // a foreground download's; Ctrl-C asks to cancel
     const SecurityChanges security(m);
     {
       platform::ScopedMachine guard(m.machine());
