@@ -95,6 +95,7 @@ TEST_F(DownloadSession, WebScriptRecoveryWhenTheServiceIsDisabled) {
       {"disabled, Vista: an elevated instance enables it", true, bits::ServiceDisabled, 0, 1, 0},
       {"disabled, XP: enabled here", false, bits::ServiceDisabled, 0, 0, 1},
       {"Wine's file-not-found: an ordinary failure", true, static_cast<platform::HResult>(0x80070002u), 2, 0, 0},
+      {"Wine's class-not-registered: an ordinary failure", true, static_cast<platform::HResult>(0x80040154u), 2, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
