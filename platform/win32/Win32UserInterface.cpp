@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "platform/UserInterface.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Services.h"
 
 namespace platform::win32 {
@@ -19,6 +20,17 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
   auto* handler = reinterpret_cast<DialogHandler*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   if (handler == nullptr) return FALSE;
   return handler->OnMessage(FromHwnd(dialog), message, wParam, lParam) ? TRUE : FALSE;
+}
+
+// The progress bar's window class lives in comctl32, which is not a KnownDLL: it is loaded
+// from System32 by its full path when the first dialog is made.
+void RegisterProgressBarClass() {
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  static SystemLibrary comctl32(L"comctl32.dll");
+  static const InitFunction init = comctl32.Find<InitFunction>("InitCommonControlsEx");
+  if (init == nullptr) return;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  init(&controls);
 }
 
 // The rectangle to centre on: the owner's when it is visible, else the work area.
@@ -46,9 +58,7 @@ class UserInterfaceApi final : public UserInterface {
 
   std::intptr_t RunModalDialog(std::uint32_t resourceId, Window owner,
                                DialogHandler& handler) override {
-    // The progress bar's window class lives in comctl32.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    RegisterProgressBarClass();
     return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
                              ToHwnd(owner), DialogProcedure, reinterpret_cast<LPARAM>(&handler));
   }
