@@ -101,7 +101,8 @@ bool RunCommandDownload(SetupState& state, CommandParameters& line, BitsClient& 
                kXpFlag, L"yes");
     background = false;
   }
-  CreateDirectoryTree(path.substr(0, path.rfind(L'\\') == std::wstring::npos ? 0 : path.rfind(L'\\')));
+  const std::size_t lastBackslash = path.rfind(L'\\');
+  CreateDirectoryTree(path.substr(0, lastBackslash == std::wstring::npos ? 0 : lastBackslash));
   std::wstring jobId = line.GetParameter(L"copy-job-id");
   TAMBER_LOG(Info, kCategory,
              L"Downloading in the %s file '%s' from '%s' to '%s'. Existing Copy Job ID: %s",
@@ -122,7 +123,11 @@ bool RunCommandDownload(SetupState& state, CommandParameters& line, BitsClient& 
 namespace {
 
 Flow RunDownload(RunFrame& frame, CommandParameters& line) {
-  return FailRunUnless(frame, RunCommandDownload(frame.state, line, *frame.services.bitsClient));
+  // Session services made by hand (tests, tools) may come without a client: one for the
+  // line then, rather than a crash.
+  BitsClient ownClient;
+  BitsClient& client = frame.services.bitsClient ? *frame.services.bitsClient : ownClient;
+  return FailRunUnless(frame, RunCommandDownload(frame.state, line, client));
 }
 
 }  // namespace
