@@ -25,7 +25,9 @@ def payload(size):
     return bytes((i * 7 + 3) % 251 for i in range(size))
 
 
-class DownloadTestCase(spinescenario.SpineTestCase):
+class ServedTestCase(spinescenario.SpineTestCase):
+    """A scenario with a loopback server of a big (slow) and a small file."""
+
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
@@ -49,6 +51,9 @@ class DownloadTestCase(spinescenario.SpineTestCase):
 
     def messages(self):
         return [m[2] for m in self.log_messages()]
+
+
+class DownloadTestCase(ServedTestCase):
 
     def test_foreground_download_shows_the_dialog(self):
         setup = self.run_script("fg.crvdat", [
@@ -160,6 +165,27 @@ class DownloadTestCase(spinescenario.SpineTestCase):
         self.assertEqual(lines[1]["result"], "success")
         self.assertIn(("GET", url.path.lstrip("/")), server.requests)
         self.assertIn("No script specified on command line, downloading script.", self.messages())
+
+
+class CancelTestCase(ServedTestCase):
+    """The user cancels in the dialog. Measured: after a transferring job was suspended (the
+    cancel question) and then cancelled, Wine's BITS left the next job of that Wine session
+    queued for ever (a background job cancelled at the end of a failed run does not do
+    this), so this scenario has a prefix of its own."""
+
+    def test_cancel_in_the_dialog_with_yes_fails_the_run(self):
+        setup = self.run_script("cancel.crvdat", [
+            f"download|name=Big|uri={self.server.url('files/big.bin')}|file-path=cancel.bin"])
+        pressing = self.scenario.run(self.scenario.helper("DialogText"), "--press", "cancel")
+        self.assertEqual(pressing.returncode, 0, pressing.stdout)
+        question = self.scenario.answer_box(TITLE, "Do you want to cancel Setup?", "yes")()
+        self.assertEqual(question.code, 0, question.output)
+        failure = self.scenario.answer_box(TITLE, FAILURE, "ok")()
+        self.assertEqual(failure.code, 0, failure.output)
+        self.assertEqual(setup.wait(wineharness.DEFAULT_TIMEOUT).returncode, 2)
+        self.assertEqual(self.lines_of("cancel.crvdat")[0]["result"], "failure")
+        self.assertIn("Cancel download dialog displayed, user chose to abort.", self.messages())
+        self.assertFalse((self.scenario.working_copy_dir / "cancel.bin").exists())
 
 
 class DisabledServiceTestCase(spinescenario.SpineTestCase):
