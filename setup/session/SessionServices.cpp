@@ -1,27 +1,17 @@
 #include "setup/session/SessionServices.h"
 
-#include "logging/Log.h"
 #include "setup/commands/downloads/BitsClient.h"
+#include "setup/commands/services/ServiceCommands.h"
 #include "setup/session/Elevation.h"
 #include "setup/session/WebScript.h"
 
 namespace setup {
-namespace {
-
-constexpr char kLogSource[] = "Tamber4Setup";
-
-bool RefuseServiceStart(const std::wstring& name) {
-  TAMBER_LOG(Error, L"StartWindowsService", L"Cannot start the '%s' service from this build.", name);
-  return false;
-}
-
-}  // namespace
 
 SessionServices DefaultSessionServices() {
   SessionServices services;
   services.isProcessElevated = IsProcessElevated;
   services.spawnElevatedInstance = SpawnElevatedInstance;
-  services.startWindowsService = RefuseServiceStart;
+  services.startWindowsService = StartWindowsService;
   auto client = std::make_shared<BitsClient>();
   services.bitsClient = client;
   // The web script's recovery needs the other services; they are copied as they stand now.

@@ -36,9 +36,8 @@ struct SessionServices {
   std::function<bool(const std::wstring& name)> startWindowsService;
 };
 
-// The services of this build, with one download client for the session. Starting a system
-// service belongs to the services commands; until they join the program its stand-in logs
-// an Error and fails.
+// The services of this build, with one download client for the session; a system service
+// is started through the services commands' StartWindowsService.
 SessionServices DefaultSessionServices();
 
 }  // namespace setup

@@ -135,7 +135,9 @@ Flow RunDownload(RunFrame& frame, CommandParameters& line) {
 CommandRows DownloadCommandRows() {
   static const CommandRow kRows[] = {
       {L"download", RunDownload,
-       kSetsOwnResult | kDelegated | kTakesOverDownload | kNamesSpecialFolder},
+       kSetsOwnResult | kDelegated | kTakesOverDownload | kNamesSpecialFolder, nullptr,
+       L"uri! name message-id-name:message-id file-path!:path background:flag"
+       L" foreground-on-xp-limited-user:flag special-folder-name copy-job-id"},
   };
   return RowsOf(kRows);
 }
