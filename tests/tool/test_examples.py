@@ -1,15 +1,51 @@
 #!/usr/bin/env python3
 """The examples of examples/ with the tamber4sim command: `check` flags the faulty one and
 passes the others, `run` and `reboot` carry the restart example through its continuation,
-and the elevated example runs its section in a second instance."""
+the elevated example runs its section in a second instance, and the product example is
+installed from a web script served on loopback with a package built by wixl."""
 
 import json
 import pathlib
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+import loopserver  # noqa: E402  (the end-to-end tests' loopback server)
+
+UPGRADE = "{5A3D6E1C-2B4F-4C8A-9E71-0D2C3B4A5F60}"
+PRODUCT = "{5A3D6E1C-2B4F-4C8A-9E71-0D2C3B4A5F61}"
+VERSION = "4.2.0.15"
+WXS = """<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+ <Product Id="{product}" Name="Tamber 4 Sample" Language="1033" Version="{version}"
+          Manufacturer="Tamber" UpgradeCode="{upgrade}">
+  <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
+  <Media Id="1" Cabinet="p.cab" EmbedCab="yes"/>
+  <Directory Id="TARGETDIR" Name="SourceDir"><Directory Id="ProgramFilesFolder">
+   <Directory Id="INSTALLDIR" Name="Tamber4Sample">
+    <Component Id="Main" Guid="{{C0C0C0C0-0000-4000-8000-0000000000B1}}">
+     <File Id="Readme" Name="readme.txt" Source="readme.txt"/>
+    </Component>
+   </Directory></Directory></Directory>
+  <Feature Id="Complete" Level="1"><ComponentRef Id="Main"/></Feature>
+ </Product>
+</Wix>
+"""
+
+
+def build_package(target):
+    """The sample product's package, built with wixl."""
+    with tempfile.TemporaryDirectory() as folder:
+        folder = pathlib.Path(folder)
+        (folder / "readme.txt").write_text("Tamber 4 sample product\n")
+        (folder / "p.wxs").write_text(WXS.format(product=PRODUCT, upgrade=UPGRADE, version=VERSION))
+        subprocess.run(["wixl", "-o", "p.msi", "p.wxs"], cwd=folder, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.copy2(folder / "p.msi", target)
 
 TOOL = sys.argv[1]
 EXAMPLES = pathlib.Path(sys.argv[2])
@@ -88,6 +124,26 @@ class Examples(unittest.TestCase):
         self.assertEqual(run.returncode, 2, run.stdout + run.stderr)
         self.assertIn("Elevation was canceled by the user, aborting.", run.stdout)
         self.assertIn("message box 'Tamber 4 Setup': Setup needs administrator rights.", run.stdout)
+
+    def test_the_product_example_installs_from_a_loopback_web_script(self):
+        site = pathlib.Path(self.cwd) / "site"
+        site.mkdir()
+        shutil.copy2(EXAMPLES / "product" / "product.crvdat", site / "product.crvdat")
+        build_package(site / "product.msi")
+        with loopserver.LoopServer(site) as server:
+            run = tamber4sim("run", server.url("product.crvdat"), "--json", "run.json", cwd=self.cwd)
+            self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+            self.assertIn(("GET", "product.msi"), server.requests)
+        outcome = json.loads((pathlib.Path(self.cwd) / "run.json").read_text())
+        copy = [line for line in outcome["lines"] if line["copy"] == "product.crvdat"]
+        self.assertEqual([line["command"] for line in copy][:2], ["self", "download"])
+        self.assertTrue(all(line["result"] in ("success", "repeat") for line in copy
+                            if line["command"] != "requires-elevation"), copy)
+        facts = (pathlib.Path(self.cwd) / "tamber4sim-machine.state" / "machine.txt").read_text()
+        self.assertIn(f"installed-product = {UPGRADE}|{PRODUCT}|{VERSION}|", facts)
+        # Run again on the machine it left: the product is there, so nothing is installed.
+        again = tamber4sim("check", EXAMPLES / "product" / "product.crvdat", cwd=self.cwd)
+        self.assertEqual((again.returncode, again.stdout), (0, ""))
 
 
 if __name__ == "__main__":

@@ -47,6 +47,9 @@ class Checker {
     CommandParameters line;
     line.Parse(text);
     const std::wstring command = line.CommandName();
+    if (command.empty() && text[0] == L'#')
+      return Error("a comment with '=' is read as parameters, not as a comment: write "
+                   "'%3D' for '='");
     if (command.empty()) return Error("the line has no command name");
     if (command[0] == L'#') return;
     const CommandEntry* entry = commands_.Find(command);

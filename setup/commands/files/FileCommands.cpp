@@ -85,9 +85,13 @@ void RunCommandSetSpecialFolderPaths(SetupState& state) {
 
 namespace {
 
-// "set-special-folder-paths" reads the script, not its own line, whose preset result stays.
-Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
+// "set-special-folder-paths" reads the script, not its own line. It runs on every run, as
+// the install directory's line does: the map it makes lives in memory only, and a run that
+// skipped the line (after a restart, or in the elevated instance) would not know the
+// downloads' special folders, and would skip installing them as not found.
+Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters& line) {
   RunCommandSetSpecialFolderPaths(frame.state);
+  line.SetResult(LineResult::Repeat);
   return Flow::Next;
 }
 
@@ -96,7 +100,7 @@ Flow RunSetSpecialFolderPaths(RunFrame& frame, CommandParameters&) {
 CommandRows FileCommandRows() {
   static const CommandRow kRows[] = {
       {L"copy-file", Plain<RunCommandCopyFile>, kPlainCommand, nullptr, L"source!:path target!:path"},
-      {L"set-special-folder-paths", RunSetSpecialFolderPaths, kPlainCommand, nullptr, L""},
+      {L"set-special-folder-paths", RunSetSpecialFolderPaths, kRunsEveryRun, nullptr, L""},
       {L"self", Plain<RunCommandSelf>, kRecordsRootUri | kRunsEveryRun, nullptr, L"uri"},
   };
   return RowsOf(kRows);

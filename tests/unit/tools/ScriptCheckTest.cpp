@@ -57,6 +57,9 @@ TEST(ScriptCheck, EachFaultIsNamedAtItsOwnLine) {
        {"1: error: unknown parameter 'registry-valu-name' of 'write-registry-string' (did you "
         "mean 'registry-value-name'?)",
         "1: error: 'write-registry-string' needs the parameter 'registry-path'"}},
+      {"a comment that holds '=' is no comment",
+       {L"# set uri=x.msi first"},
+       {"1: error: a comment with '=' is read as parameters, not as a comment: write '%3D' for '='"}},
       {"blank lines count in the numbering",
        {L"alert", L"", L"", L"zzz"}, {"4: error: unknown command 'zzz'"}},
       {"malformed values",
