@@ -12,7 +12,7 @@ set(TAMBER4_WINDOWS_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-secti
     $<$<NOT:$<CONFIG:Debug>>:-s>)
 set(TAMBER4_WIN32_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 # Import libraries of system DLLs only (bits holds the BITS class and interface ids).
-set(TAMBER4_SYSTEM_LIBS advapi32 shell32 version comctl32 user32 gdi32 ole32 oleaut32 uuid
+set(TAMBER4_SYSTEM_LIBS advapi32 shell32 comctl32 user32 gdi32 ole32 oleaut32 uuid
     bits msi crypt32)
 
 target_compile_options(tamber4core PRIVATE ${TAMBER4_SIZE_COMPILE})

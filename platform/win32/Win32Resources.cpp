@@ -1,7 +1,7 @@
 // The executable's resources: message table, string table and version block.
 #include <windows.h>
 
-#include <vector>
+#include <cstdint>
 
 #include "platform/Resources.h"
 #include "platform/win32/FormatMessageText.h"
@@ -12,19 +12,23 @@ namespace {
 
 HMODULE Executable() { return ::GetModuleHandleW(nullptr); }
 
-// The executable's path, for the version functions, which read a file.
-bool ExecutablePath(std::wstring* path) {
-  std::vector<wchar_t> buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return false;
-    if (length < buffer.size()) {
-      path->assign(buffer.data(), length);
-      return true;
-    }
-    buffer.assign(buffer.size() * 2, L'\0');  // truncated: try a larger buffer
+// The fixed part of the executable's version block, read from its own resource: the version
+// functions would need version.dll, which is no KnownDLL and would be looked for beside the
+// executable first. Null when the executable has no version block.
+const VS_FIXEDFILEINFO* FixedFileInfo() {
+  HRSRC found = ::FindResourceW(Executable(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  if (found == nullptr) return nullptr;
+  HGLOBAL loaded = ::LoadResource(Executable(), found);
+  const auto* block = static_cast<const std::uint8_t*>(loaded ? ::LockResource(loaded) : nullptr);
+  const DWORD size = ::SizeofResource(Executable(), found);
+  if (block == nullptr) return nullptr;
+  // VS_VERSIONINFO: three WORDs, the key "VS_VERSION_INFO", padding to a DWORD, then the
+  // fixed part, which starts with its signature.
+  for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += sizeof(DWORD)) {
+    const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(block + at);
+    if (fixed->dwSignature == VS_FFI_SIGNATURE) return fixed;
   }
+  return nullptr;
 }
 
 class ResourcesApi final : public Resources {
@@ -48,18 +52,8 @@ class ResourcesApi final : public Resources {
   }
 
   bool FileVersion(std::uint16_t parts[4]) override {
-    std::wstring path;
-    if (!ExecutablePath(&path)) return false;
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) return false;
-    std::vector<std::uint8_t> block(size);
-    if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return false;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
-        fixed == nullptr || fixedSize < sizeof(VS_FIXEDFILEINFO))
-      return false;
+    const VS_FIXEDFILEINFO* fixed = FixedFileInfo();
+    if (fixed == nullptr) return false;
     parts[0] = HIWORD(fixed->dwFileVersionMS);
     parts[1] = LOWORD(fixed->dwFileVersionMS);
     parts[2] = HIWORD(fixed->dwFileVersionLS);

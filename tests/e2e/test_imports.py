@@ -46,10 +46,11 @@ class Imports(unittest.TestCase):
         headers = self.check_only_system_dlls("Tamber4Setup.exe")
         self.assertRegex(headers, r"Subsystem\s+00000002\s")
 
-    def test_setup_loads_comctl32_by_full_path(self):
-        # comctl32 is no KnownDLL: an import would let a planted copy beside the exe load.
+    def test_setup_imports_neither_comctl32_nor_version(self):
+        # Neither is a KnownDLL: an import would let a planted copy beside the exe load.
         dlls = imported_dlls(private_headers(wineharness.windows_build_file("Tamber4Setup.exe")))
         self.assertNotIn("comctl32.dll", dlls)
+        self.assertNotIn("version.dll", dlls)
 
     def test_helpers_import_only_system_dlls(self):
         for helper in ("BoxAnswer", "MsgDump", "ShowBox"):
