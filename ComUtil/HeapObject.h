@@ -49,4 +49,12 @@ class CHeapObject final : public Class {
   std::atomic<std::uint32_t> references_{0};
 };
 
+// A new CHeapObject<Class, Interface> made from `args`, with the caller's first reference.
+template <class Class, class Interface, class... Args>
+Interface* NewReference(Args&&... args) {
+  Interface* object = new CHeapObject<Class, Interface>(std::forward<Args>(args)...);
+  object->AddRef();
+  return object;
+}
+
 }  // namespace ComUtil

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build ccache g++ libgtest-dev python3
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64
           binutils-mingw-w64-i686 mingw-w64-tools wine wine64 msitools wixl
-          pkg-config libmsi-dev libglib2.0-dev clang libclang-rt-14-dev libcurl4-openssl-dev
+          pkg-config libmsi-dev libglib2.0-dev clang clang-14 libclang-rt-14-dev libcurl4-openssl-dev
           xvfb)
 missing=()
 for p in "${packages[@]}"; do

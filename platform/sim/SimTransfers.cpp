@@ -13,12 +13,7 @@
 namespace platform::sim {
 namespace {
 
-template <class Class, class Interface, class... Args>
-Interface* NewReference(Args&&... args) {
-  Interface* object = new ComUtil::CHeapObject<Class, Interface>(std::forward<Args>(args)...);
-  object->AddRef();
-  return object;
-}
+using ComUtil::NewReference;
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
   return text.rfind(prefix, 0) == 0;

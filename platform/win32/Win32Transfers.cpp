@@ -18,12 +18,7 @@
 namespace platform::win32 {
 namespace {
 
-template <class Class, class Interface, class... Args>
-Interface* NewReference(Args&&... args) {
-  Interface* object = new ComUtil::CHeapObject<Class, Interface>(std::forward<Args>(args)...);
-  object->AddRef();
-  return object;
-}
+using ComUtil::NewReference;
 
 GUID ToWindows(const Guid& guid) {
   GUID out{};

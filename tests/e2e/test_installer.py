@@ -7,48 +7,22 @@ line asks for), an install inside an elevated section runs in the elevated insta
 Spanish run passes the embedded transform, and a package that is not an installer database
 fails with the installer's code and, with "abort-on-failure", ends the run with 2."""
 
-import pathlib
 import shutil
-import subprocess
-import tempfile
 
 import spinescenario
 import wineharness
+import wixlpackage
 
 UPGRADE = "{A1A1A1A1-0000-4000-8000-00000000000A}"
 PRODUCT = "{A1000001-0000-4000-8000-0000000000A1}"
 VERSION = "4.2.0.15"
 MARKS = "Software\\Tamber4Test\\Marks"
 
-WXS = """<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
- <Product Id="{product}" Name="Tamber Test" Language="1033" Version="{version}"
-          Manufacturer="Tamber" UpgradeCode="{upgrade}">
-  <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
-  <Media Id="1" Cabinet="p.cab" EmbedCab="yes"/>
-  <Directory Id="TARGETDIR" Name="SourceDir"><Directory Id="ProgramFilesFolder">
-   <Directory Id="INSTALLDIR" Name="TamberTest">
-    <Component Id="Main" Guid="{{C0C0C0C0-0000-4000-8000-0000000000A1}}">
-     <File Id="Readme" Name="readme.txt" Source="readme.txt"/>
-    </Component>
-   </Directory></Directory></Directory>
-  <Feature Id="Complete" Level="1"><ComponentRef Id="Main"/></Feature>
- </Product>
-</Wix>
-"""
-
-
 def build_package(target):
     """Builds the test package with wixl into `target` (a Unix path)."""
-    with tempfile.TemporaryDirectory() as folder:
-        folder = pathlib.Path(folder)
-        (folder / "readme.txt").write_text("Tamber test package\n")
-        (folder / "p.wxs").write_text(WXS.format(product=PRODUCT, upgrade=UPGRADE, version=VERSION))
-        # wixl finds the payload relative to its current folder only.
-        subprocess.run(["wixl", "-o", "p.msi", "p.wxs"], cwd=folder, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        target.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(folder / "p.msi", target)
+    wixlpackage.build_package(target, product=PRODUCT, upgrade=UPGRADE, version=VERSION,
+                              name="Tamber Test", folder="TamberTest",
+                              component="{C0C0C0C0-0000-4000-8000-0000000000A1}")
 
 
 def mark(name):

@@ -15,37 +15,19 @@ import unittest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
 import loopserver  # noqa: E402  (the end-to-end tests' loopback server)
+import wixlpackage  # noqa: E402
 
 UPGRADE = "{5A3D6E1C-2B4F-4C8A-9E71-0D2C3B4A5F60}"
 PRODUCT = "{5A3D6E1C-2B4F-4C8A-9E71-0D2C3B4A5F61}"
 VERSION = "4.2.0.15"
-WXS = """<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
- <Product Id="{product}" Name="Tamber 4 Sample" Language="1033" Version="{version}"
-          Manufacturer="Tamber" UpgradeCode="{upgrade}">
-  <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
-  <Media Id="1" Cabinet="p.cab" EmbedCab="yes"/>
-  <Directory Id="TARGETDIR" Name="SourceDir"><Directory Id="ProgramFilesFolder">
-   <Directory Id="INSTALLDIR" Name="Tamber4Sample">
-    <Component Id="Main" Guid="{{C0C0C0C0-0000-4000-8000-0000000000B1}}">
-     <File Id="Readme" Name="readme.txt" Source="readme.txt"/>
-    </Component>
-   </Directory></Directory></Directory>
-  <Feature Id="Complete" Level="1"><ComponentRef Id="Main"/></Feature>
- </Product>
-</Wix>
-"""
 
 
 def build_package(target):
     """The sample product's package, built with wixl."""
-    with tempfile.TemporaryDirectory() as folder:
-        folder = pathlib.Path(folder)
-        (folder / "readme.txt").write_text("Tamber 4 sample product\n")
-        (folder / "p.wxs").write_text(WXS.format(product=PRODUCT, upgrade=UPGRADE, version=VERSION))
-        subprocess.run(["wixl", "-o", "p.msi", "p.wxs"], cwd=folder, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        shutil.copy2(folder / "p.msi", target)
+    wixlpackage.build_package(target, product=PRODUCT, upgrade=UPGRADE, version=VERSION,
+                              name="Tamber 4 Sample", folder="Tamber4Sample",
+                              component="{C0C0C0C0-0000-4000-8000-0000000000B1}")
+
 
 TOOL = sys.argv[1]
 EXAMPLES = pathlib.Path(sys.argv[2])
