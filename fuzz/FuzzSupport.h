@@ -11,15 +11,13 @@
 #include "platform/Machine.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTempFolder.h"
+#include "text/Utf.h"
 
 namespace fuzz {
 
 // The bytes as little-endian UTF-16 code units (a last odd byte dropped).
 inline std::wstring Utf16(const std::uint8_t* data, std::size_t size) {
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < size; i += 2)
-    text.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
-  return text;
+  return text::Utf16LeToWide(std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
 // A simulated machine installed for the whole run of the target.

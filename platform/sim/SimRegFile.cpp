@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/sim/SimText.h"
+#include "text/Utf.h"
 
 namespace platform::sim {
 namespace {
@@ -14,11 +15,7 @@ const wchar_t kHeader[] = L"Windows Registry Editor Version 5.00";
 // The file's text: UTF-16LE after its byte-order mark, else UTF-8.
 std::wstring Decode(const std::string& bytes) {
   if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return Utf8ToWide(bytes);
-  std::wstring text;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-    text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  return text;
+  return text::Utf16LeToWide(std::string_view(bytes).substr(2));
 }
 
 // The file's logical lines with their first physical line's number: "\" at the end of a
@@ -251,12 +248,7 @@ std::string ExportRegFile(const SimRegistry& registry) {
     for (const auto& [upper, value] : key.values)
       text += (value.name.empty() ? L"@" : QuotedText(value.name)) + L"=" + DataText(value) + L"\r\n";
   });
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-  }
-  return bytes;
+  return "\xFF\xFE" + text::WideToUtf16Le(text);
 }
 
 }  // namespace platform::sim

@@ -3,10 +3,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "setup/engine/CommandTable.h"
+#include "tools/tamber4sim/HostFile.h"
 #include "tools/tamber4sim/ScriptCheck.h"
 
 namespace tamber4sim {
@@ -29,15 +28,14 @@ int RunCheckCommand(const std::vector<std::string>& files) {
   const bool colour = isatty(fileno(stdout)) != 0;
   int status = 0;
   for (const std::string& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    const std::optional<std::string> bytes = ReadHostFile(file);
+    if (!bytes) {
       Print(file, {0, true, "cannot be read"}, colour);
       status = 1;
       continue;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     int errors = 0;
-    for (const Finding& finding : CheckScript(bytes, setup::ProgramCommands(), IsMessageTableId)) {
+    for (const Finding& finding : CheckScript(*bytes, setup::ProgramCommands(), IsMessageTableId)) {
       Print(file, finding, colour);
       errors += finding.error;
     }

@@ -1,11 +1,10 @@
 #include "tools/tamber4sim/RunSummary.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "platform/sim/SimText.h"
 #include "setup/engine/CommandParameters.h"
+#include "tools/tamber4sim/HostFile.h"
 #include "tools/tamber4sim/ScriptCheck.h"
 
 namespace tamber4sim {
@@ -38,9 +37,7 @@ std::vector<int> FileNumbers(const std::vector<std::wstring>& copy, const std::s
 
 std::vector<LineOutcome> LineOutcomes(const std::filesystem::path& workingCopy,
                                       const std::string& scriptBytes) {
-  std::ifstream in(workingCopy, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::vector<std::wstring> lines = LinesOf(bytes);
+  const std::vector<std::wstring> lines = LinesOf(ReadHostFile(workingCopy).value_or(std::string()));
   const std::vector<int> numbers = FileNumbers(lines, scriptBytes);
   std::vector<LineOutcome> outcomes;
   for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -10,6 +10,7 @@
 #include "setup/engine/DecimalParameter.h"
 #include "setup/engine/ParameterDeclarations.h"
 #include "text/NearestName.h"
+#include "text/Utf.h"
 
 namespace tamber4sim {
 namespace {
@@ -184,9 +185,7 @@ bool DecodeScriptBytes(const std::string& bytes, std::wstring* text) {
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') at = 2;
   // Without a byte-order mark, text whose first character is ASCII has a zero second byte.
   if (at == 0 && bytes.size() >= 2 && bytes[1] != '\0') return false;
-  for (; at + 1 < bytes.size(); at += 2)
-    text->push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
-                                         (static_cast<unsigned char>(bytes[at + 1]) << 8)));
+  text->append(text::Utf16LeToWide(std::string_view(bytes).substr(at)));
   return true;
 }
 

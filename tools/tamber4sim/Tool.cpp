@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "platform/Machine.h"
@@ -11,6 +10,7 @@
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
 #include "setup/session/Tamber4Setup.h"
+#include "tools/tamber4sim/HostFile.h"
 #include "tools/tamber4sim/LogEcho.h"
 #include "tools/tamber4sim/ProgressBar.h"
 #include "tools/tamber4sim/RunOutcome.h"
@@ -29,11 +29,6 @@ using platform::sim::WideToUtf8;
 constexpr int kUsageError = 64;
 const wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-std::string ReadHostFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::wstring Quoted(const std::wstring& text, bool always) {
   if (!always && text.find(L' ') == std::wstring::npos) return text;
   return L"\"" + text + L"\"";
@@ -45,7 +40,7 @@ std::wstring ScriptArgument(SimMachine& m, const std::string& script) {
   if (!fs::is_regular_file(script, ec)) return Utf8ToWide(script);
   const std::wstring target = platform::sim::ParentPath(m.process().ExePath()) + L"\\" +
                               Utf8ToWide(fs::path(script).filename().string());
-  m.PutFile(target, ReadHostFile(script));
+  m.PutFile(target, ReadHostFile(script).value_or(std::string()));
   std::printf("tamber4sim: script copied to %s\n", WideToUtf8(target).c_str());
   return target;
 }
