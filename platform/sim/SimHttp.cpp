@@ -8,7 +8,6 @@ namespace platform::sim {
 namespace {
 
 // WinINet's errors as HRESULTs: what the service reports when the server cannot be reached.
-constexpr HResult kNameNotResolved = static_cast<HResult>(0x80072EE7u);  // 12007
 constexpr HResult kCannotConnect = static_cast<HResult>(0x80072EFDu);    // 12029
 constexpr HResult kTimeout = static_cast<HResult>(0x80072EE2u);          // 12002
 
@@ -19,7 +18,7 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* body) 
 
 HResult FromCurl(CURLcode code) {
   switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST: return kNameNotResolved;
+    case CURLE_COULDNT_RESOLVE_HOST: return kHttpNameNotResolved;
     case CURLE_OPERATION_TIMEDOUT: return kTimeout;
     default: return kCannotConnect;
   }

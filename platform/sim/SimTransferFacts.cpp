@@ -82,6 +82,16 @@ bool ApplyTransferFact(SimTransfers& transfers, const std::string& key, const st
     transfers.AddFailure({f[0], static_cast<HResult>(code), context});
     return true;
   }
+  if (key == "web-file") {
+    if (f.size() != 2 || f[0].empty() || f[1].empty()) return false;
+    transfers.AddWebFile({f[0], f[1]});
+    return true;
+  }
+  if (key == "network") {
+    if (text != L"real" && text != L"offline") return false;
+    transfers.SetOffline(text == L"offline");
+    return true;
+  }
   if (key == "transfer-job") return ApplyJob(transfers, f);
   return false;
 }
@@ -96,6 +106,9 @@ std::string TransferFactsText(SimTransfers& transfers) {
     out += FactLine("transfer-fails", f.remoteUrl + L"|" +
                                           FactCode(static_cast<std::uint32_t>(f.code), true) + L"|" +
                                           std::to_wstring(f.context));
+  if (transfers.Offline()) out += FactLine("network", L"offline");
+  for (const SimWebFile& file : transfers.WebFiles())
+    out += FactLine("web-file", file.address + L"|" + file.path);
   for (const SimJobRecord& job : transfers.Jobs()) out += FactLine("transfer-job", JobText(job));
   return out;
 }

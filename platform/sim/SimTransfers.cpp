@@ -312,13 +312,36 @@ HResult SimTransfers::ReadSource(const std::wstring& remote, std::string* bytes,
       *context = failure.context;
       return failure.code;
     }
-  if (StartsWith(remote, L"http://") || StartsWith(remote, L"https://"))
-    return FetchHttp(WideToUtf8(remote), bytes);
-  const std::wstring path = StartsWith(remote, L"file://") ? FileUrlPath(remote) : remote;
+  const std::wstring served = WebFilePath(remote);
+  const bool web = StartsWith(remote, L"http://") || StartsWith(remote, L"https://");
+  if (web && served.empty())
+    return offline_ ? kHttpNameNotResolved : FetchHttp(WideToUtf8(remote), bytes);
+  std::wstring path = served;
+  if (path.empty()) path = StartsWith(remote, L"file://") ? FileUrlPath(remote) : remote;
   const std::optional<std::string> content = files_.FileBytes(path);
-  if (!content) return hr::FromWin32(err::FileNotFound);
+  if (!content) return web ? bits::HttpError404 : hr::FromWin32(err::FileNotFound);
   *bytes = *content;
   return hr::Ok;
+}
+
+std::wstring SimTransfers::WebFilePath(const std::wstring& remote) const {
+  for (const SimWebFile& file : webFiles_) {
+    if (file.address.empty()) continue;
+    if (file.address.back() != L'/') {
+      if (EqualsNoCase(file.address, remote)) return file.path;
+      continue;
+    }
+    if (remote.size() <= file.address.size() ||
+        !EqualsNoCase(remote.substr(0, file.address.size()), file.address))
+      continue;
+    std::wstring rest = remote.substr(file.address.size());
+    rest = rest.substr(0, rest.find_first_of(L"?#"));
+    std::replace(rest.begin(), rest.end(), L'/', L'\\');
+    std::wstring folder = file.path;
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder + rest;
+  }
+  return std::wstring();
 }
 
 void SimTransfers::Connect(SimJobRecord& job, std::uint64_t at) {

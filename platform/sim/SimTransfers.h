@@ -53,6 +53,13 @@ struct SimTransferFailure {
   std::uint32_t context = bits::ContextRemoteFile;
 };
 
+// An address the machine's network serves from its own disk: `address` exactly, or, when it
+// ends with '/', every address below it from the folder `path`.
+struct SimWebFile {
+  std::wstring address;
+  std::wstring path;
+};
+
 class SimTransfers : public Transfers {
  public:
   static constexpr std::uint64_t kConnectMs = 200;
@@ -83,6 +90,12 @@ class SimTransfers : public Transfers {
   std::uint32_t DeliveredNotifications() const { return delivered_; }
   void AddFailure(const SimTransferFailure& failure) { failures_.push_back(failure); }
   const std::vector<SimTransferFailure>& Failures() const { return failures_; }
+  void AddWebFile(const SimWebFile& file) { webFiles_.push_back(file); }
+  const std::vector<SimWebFile>& WebFiles() const { return webFiles_; }
+  // Offline: http and https addresses no web file serves do not resolve, instead of being
+  // fetched from the real network.
+  void SetOffline(bool offline) { offline_ = offline; }
+  bool Offline() const { return offline_; }
   // A job as a machine folder keeps it (its transfer starts again when it was running).
   void AddJob(const SimJobRecord& job);
   // The jobs the service knows now, brought up to the clock.
@@ -106,6 +119,8 @@ class SimTransfers : public Transfers {
  private:
   void Connect(SimJobRecord& job, std::uint64_t at);
   HResult ReadSource(const std::wstring& remote, std::string* bytes, std::uint32_t* context);
+  // The disk path a web file gives `remote`, or empty.
+  std::wstring WebFilePath(const std::wstring& remote) const;
   void Notify(const Guid& id);
   void Remove(const Guid& id, std::uint32_t endState);
 
@@ -114,6 +129,8 @@ class SimTransfers : public Transfers {
   HResult createResult_ = hr::Ok;
   std::uint64_t bytesPerSecond_ = 4 * 1024 * 1024;
   std::vector<SimTransferFailure> failures_;
+  std::vector<SimWebFile> webFiles_;
+  bool offline_ = false;
   std::map<std::wstring, std::unique_ptr<SimJobRecord>> jobs_;  // by GuidToString of the id
   std::vector<Guid> cancelled_;
   std::map<std::wstring, std::uint32_t> ended_;

@@ -7,27 +7,15 @@ installed from a web script served on loopback with a package built by wixl."""
 import json
 import pathlib
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "examples" / "product"))
 import loopserver  # noqa: E402  (the end-to-end tests' loopback server)
-import wixlpackage  # noqa: E402
-
-UPGRADE = "{5A3D6E1C-2B4F-4C8A-9E71-0D2C3B4A5F60}"
-PRODUCT = "{5A3D6E1C-2B4F-4C8A-9E71-0D2C3B4A5F61}"
-VERSION = "4.2.0.15"
-
-
-def build_package(target):
-    """The sample product's package, built with wixl."""
-    wixlpackage.build_package(target, product=PRODUCT, upgrade=UPGRADE, version=VERSION,
-                              name="Tamber 4 Sample", folder="Tamber4Sample",
-                              component="{C0C0C0C0-0000-4000-8000-0000000000B1}")
-
+import product_site  # noqa: E402
 
 TOOL = sys.argv[1]
 EXAMPLES = pathlib.Path(sys.argv[2])
@@ -63,7 +51,8 @@ class Examples(unittest.TestCase):
         self.assertEqual(found, ["2", "3", "4", "5", "5", "6"], faulty.stdout)
         self.assertIn("(did you mean 'write-registry-string'?)", faulty.stdout)
         clean = tamber4sim("check", *(EXAMPLES / name for name in
-                                      ("sample.crvdat", "restart.crvdat", "elevated.crvdat")),
+                                      ("sample.crvdat", "restart.crvdat", "elevated.crvdat",
+                                       "product/product.crvdat")),
                            cwd=self.cwd)
         self.assertEqual((clean.returncode, clean.stdout), (0, ""))
 
@@ -107,26 +96,36 @@ class Examples(unittest.TestCase):
         self.assertIn("Elevation was canceled by the user, aborting.", run.stdout)
         self.assertIn("message box 'Tamber 4 Setup': Setup needs administrator rights.", run.stdout)
 
-    def test_the_product_example_installs_from_a_loopback_web_script(self):
-        site = pathlib.Path(self.cwd) / "site"
-        site.mkdir()
-        shutil.copy2(EXAMPLES / "product" / "product.crvdat", site / "product.crvdat")
-        build_package(site / "product.msi")
-        with loopserver.LoopServer(site) as server:
-            run = tamber4sim("run", server.url("product.crvdat"), "--json", "run.json", cwd=self.cwd)
-            self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-            self.assertIn(("GET", "product.msi"), server.requests)
-        outcome = json.loads((pathlib.Path(self.cwd) / "run.json").read_text())
+    def test_the_product_example_installs_from_the_web(self):
+        """Served from loopback, and from the disk of a machine with no network at all."""
+        offline = ("network = offline\n"
+                   "web-file = http://dl.tamber.example/|C:\\Site\n")
+        for served_by in ("loopback", "web-file"):
+            with self.subTest(served_by=served_by):
+                machine = pathlib.Path(self.cwd) / served_by
+                machine.mkdir()
+                site = machine / "drive_c" / "Site"
+                product_site.build_site(site)
+                if served_by == "web-file":
+                    (machine / "machine.txt").write_text(offline)
+                    self.run_product(machine, "http://dl.tamber.example/product.crvdat")
+                    continue
+                with loopserver.LoopServer(site) as server:
+                    self.run_product(machine, server.url("product.crvdat"))
+                    self.assertIn(("GET", "product.msi"), server.requests)
+
+    def run_product(self, machine, address):
+        outcome_file = machine.with_suffix(".json")
+        run = tamber4sim("run", address, "--machine", machine, "--json", outcome_file, cwd=self.cwd)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        outcome = json.loads(outcome_file.read_text())
         copy = [line for line in outcome["lines"] if line["copy"] == "product.crvdat"]
         self.assertEqual([line["command"] for line in copy][:2], ["self", "download"])
         self.assertTrue(all(line["result"] in ("success", "repeat") for line in copy
                             if line["command"] != "requires-elevation"), copy)
-        facts = (pathlib.Path(self.cwd) / "tamber4sim-machine.state" / "machine.txt").read_text()
-        self.assertIn(f"installed-product = {UPGRADE}|{PRODUCT}|{VERSION}|", facts)
-        # Run again on the machine it left: the product is there, so nothing is installed.
-        again = tamber4sim("check", EXAMPLES / "product" / "product.crvdat", cwd=self.cwd)
-        self.assertEqual((again.returncode, again.stdout), (0, ""))
-
+        facts = (machine.with_suffix(".state") / "machine.txt").read_text()
+        self.assertIn(f"installed-product = {product_site.UPGRADE}|{product_site.PRODUCT}|"
+                      f"{product_site.VERSION}|", facts)
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

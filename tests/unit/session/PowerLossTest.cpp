@@ -16,6 +16,7 @@
 #include "setup/engine/CommandParameters.h"
 #include "setup/session/ProcessState.h"
 #include "setup/session/Tamber4Setup.h"
+#include "tests/unit/support/WixlPackages.h"
 
 namespace {
 
@@ -26,17 +27,26 @@ const std::wstring kExe = L"C:\\Users\\User\\Downloads\\Tamber4Setup.exe";
 const std::wstring kScript = L"C:\\Users\\User\\Downloads\\setup.crvdat";
 const std::wstring kWorkingCopy = L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install\\setup.crvdat";
 const wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const installertest::PackageIdentity kPackageA{L"{A1000001-0000-4000-8000-0000000000A1}",
+                                               L"{A1A1A1A1-0000-4000-8000-00000000000A}", L"4.2.0.1"};
+const installertest::PackageIdentity kPackageB{L"{B2000001-0000-4000-8000-0000000000B1}",
+                                               L"{B2B2B2B2-0000-4000-8000-00000000000B}", L"1.0.0.0"};
 
-// One line of each command family the machine can carry out here.
+// One line of each command family: registry, blocks, files, downloads, programs, prompts,
+// an elevated section with the installer, and a restart.
 const wchar_t* const kLines[] = {
     L"write-registry-dword|registry-path=Software\\P|registry-value-name=A|registry-value-data=1",
     L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=A|registry-value-data=1",
     L"copy-file|source=C:\\Tools\\data.txt|target=C:\\Target",
     L"end-if",
+    L"download|name=Package A|uri=file://C:/Server/a.msi|file-path=C:\\Downloads\\a.msi|special-folder-name=PackageA",
+    L"set-special-folder-paths",
     L"execute|program=C:\\Tools\\a.exe|wait=yes",
     L"alert|message=hello",
     L"requires-elevation",
     L"execute|program=C:\\Tools\\b.exe|wait=yes",
+    L"install|package=%PackageA%",
+    L"uninstall|product={B2000001-0000-4000-8000-0000000000B1}",
     L"write-registry-dword|registry-path=Software\\P|registry-value-name=B|registry-value-data=1",
     L"end-elevation",
     L"reboot|force=yes",
@@ -48,9 +58,12 @@ struct FinalState {
   std::vector<std::wstring> results;           // of the working copy
   std::map<std::wstring, std::string> values;  // the registry under HKCU\Software\P and RunOnce
   bool copied = false;                         // the copied file is there
+  bool downloaded = false;                     // the downloaded package is there
+  std::set<std::wstring> products;             // the product codes installed
   std::multiset<std::wstring> programs;        // the script's programs started, over all runs
   bool operator==(const FinalState& o) const {
-    return results == o.results && values == o.values && copied == o.copied && programs == o.programs;
+    return results == o.results && values == o.values && copied == o.copied &&
+           downloaded == o.downloaded && products == o.products && programs == o.programs;
   }
 };
 
@@ -60,7 +73,9 @@ void PrintTo(const FinalState& s, std::ostream* out) {
   for (const auto& r : s.results) *out << " '" << WideToUtf8(r) << "'";
   *out << "; values:";
   for (const auto& [name, data] : s.values) *out << " " << WideToUtf8(name);
-  *out << "; copied " << s.copied << "; programs:";
+  *out << "; copied " << s.copied << "; downloaded " << s.downloaded << "; products:";
+  for (const auto& p : s.products) *out << " " << WideToUtf8(p);
+  *out << "; programs:";
   for (const auto& p : s.programs) *out << " " << WideToUtf8(p);
 }
 
@@ -81,6 +96,10 @@ struct Cut {
 
 class PowerLoss : public ::testing::Test {
  protected:
+  void SetUp() override {
+    if (!installertest::WixlAvailable()) GTEST_SKIP() << installertest::WixlMissingReason();
+  }
+
   // A machine with the script, its programs and the file it copies, saved in `folder`.
   void PrepareMachine(const fs::path& folder) {
     std::string error;
@@ -92,6 +111,12 @@ class PowerLoss : public ::testing::Test {
     for (const wchar_t* program : {L"a", L"b", L"c"})
       m->PutProgram(std::wstring(L"C:\\Tools\\") + program + L".exe", {});
     m->PutFile(L"C:\\Tools\\data.txt", "data");
+    const std::string& packageA = installertest::WixlPackage(kPackageA);
+    const std::string& packageB = installertest::WixlPackage(kPackageB);
+    ASSERT_FALSE(packageA.empty() || packageB.empty()) << "wixl could not build the packages";
+    m->PutFile(L"C:\\Server\\a.msi", packageA);
+    m->PutFile(L"C:\\Preinstalled\\b.msi", packageB);
+    ASSERT_EQ(m->installer().InstallProduct(L"C:\\Preinstalled\\b.msi", L""), 0u);
     ASSERT_TRUE(m->Save(folder, &error)) << error;
   }
 
@@ -181,6 +206,9 @@ class PowerLoss : public ::testing::Test {
             std::string(value.data.begin(), value.data.end());
     }
     state.copied = m->FileBytes(L"C:\\Target\\data.txt") == std::string("data");
+    state.downloaded = m->FileBytes(L"C:\\Downloads\\a.msi") == installertest::WixlPackage(kPackageA);
+    for (const platform::sim::SimProduct& product : m->installer().Products())
+      state.products.insert(product.productCode);
     return state;
   }
 
@@ -197,6 +225,8 @@ TEST_F(PowerLoss, ASetupCutAnywhereEndsAsAnUninterruptedOne) {
   const FinalState expected = StateOf(whole, wholePrograms);
   ASSERT_EQ(expected.programs.size(), 3u);
   ASSERT_EQ(expected.values.size(), 3u);  // A, B and C; no RunOnce entry left
+  ASSERT_TRUE(expected.downloaded);
+  ASSERT_EQ(expected.products, std::set<std::wstring>{kPackageA.productCode});
 
   for (int n = 0;; ++n) {
     SCOPED_TRACE(n == 0 ? std::string("cut while the working copy is written")

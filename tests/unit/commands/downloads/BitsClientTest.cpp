@@ -46,6 +46,15 @@ TEST_F(DownloadTest, ForegroundDownloadOutcomes) {
        L"C:\\Server\\none.msi", false, 1, "Info\tProgressDialog\tJob reached state 4 without a notification, ending the dialog."},
       {"service disabled", [](M& m) { m.transfers().SetCreateResult(bits::ServiceDisabled); }, kSource, false, 1,
        "Error\tDownload\tCOM error '0x80070422', 'The service cannot be started, either because it is disabled or because it has no enabled devices associated with it."},
+      {"address served from a file", [](M& m) { m.transfers().AddWebFile({L"http://dl.example/a.msi", kSource}); },
+       L"HTTP://DL.example/a.msi", true, 0, "Info\tDownload\tCreating BITS job with foreground priority."},
+      {"address below a served folder", [](M& m) { m.transfers().AddWebFile({L"http://dl.example/files/", L"C:\\Server\\files"}); },
+       L"http://dl.example/files/a.msi?v=2", true, 0, "Info\tDownload\tCreating BITS job with foreground priority."},
+      {"missing below a served folder", [](M&) {}, L"http://dl.example/files/none.msi", false, 1,
+       "Error\tDownload\tFailed to download file. BITS context 5, description: The transfer failed with error 0x80190194."},
+      // The machine stays offline from here on.
+      {"offline", [](M& m) { m.transfers().SetOffline(true); }, L"http://elsewhere.example/a.msi", false, 1,
+       "Error\tDownload\tFailed to download file. BITS context 5, description: The transfer failed with error 0x80072EE7."},
       {"target folder missing", [](M& m) { std::filesystem::remove_all(m.files().HostPath(sessiontest::kInstallFolder)); }, kSource, false, 1,
        "Error\tDownload\tCOM error '0x80070003', 'The system cannot find the path specified.", 1},
   };

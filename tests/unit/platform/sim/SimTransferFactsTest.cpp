@@ -25,6 +25,8 @@ TEST(SimTransferFacts, SettingsAndJobsSurviveTheMachineFolder) {
     m->transfers().SetDeliveredNotifications(bits::NotifyJobTransferred);
     m->transfers().SetCreateResult(bits::ServiceDisabled);
     m->transfers().AddFailure({L"http://host/a.msi", bits::HttpError404, 5});
+    m->transfers().AddWebFile({L"http://host/files/", L"C:\\Web"});
+    m->transfers().SetOffline(true);
     ASSERT_EQ(m->transfers().CreateJobRecord(L"Package A", &id), 0);
     platform::sim::SimJobRecord* job = m->transfers().FindJob(id);
     job->remoteUrl = L"http://host/b.msi";
@@ -42,6 +44,9 @@ TEST(SimTransferFacts, SettingsAndJobsSurviveTheMachineFolder) {
   EXPECT_EQ(t.CreateResult(), bits::ServiceDisabled);
   ASSERT_EQ(t.Failures().size(), 1u);
   EXPECT_EQ(t.Failures()[0].code, bits::HttpError404);
+  ASSERT_EQ(t.WebFiles().size(), 1u);
+  EXPECT_EQ(t.WebFiles()[0].path, L"C:\\Web");
+  EXPECT_TRUE(t.Offline());
   const platform::sim::SimJobRecord* job = t.FindJob(id);
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->displayName, L"Package A");
@@ -60,6 +65,8 @@ TEST(SimTransferFacts, BadLinesAreRefused) {
       {"bits-service", "sometimes"},
       {"transfer-rate", "fast"},
       {"transfer-fails", "http://a|404"},
+      {"web-file", "http://a/b.msi"},
+      {"network", "sometimes"},
       {"transfer-job", "{not-a-guid}|0|2|60|0|unknown|0x0|0|A|http://a|C:\\a"},
       {"transfer-job", "{01234567-89AB-CDEF-0123-456789ABCDEF}|9|2|60|0|unknown|0x0|0|A|http://a|C:\\a"},
   };
