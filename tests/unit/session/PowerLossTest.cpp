@@ -44,7 +44,7 @@ const wchar_t* const kLines[] = {
     L"execute|program=C:\\Tools\\a.exe|wait=yes",
     L"alert|message=hello",
     L"requires-elevation",
-    L"execute|program=C:\\Tools\\b.exe|wait=yes",
+    L"execute|program=C:\\Tools\\b.exe|wait=yes|reboot-now-on-exit-code=3010",
     L"install|package=%PackageA%",
     L"uninstall|product={B2000001-0000-4000-8000-0000000000B1}",
     L"write-registry-dword|registry-path=Software\\P|registry-value-name=B|registry-value-data=1",
@@ -100,8 +100,9 @@ class PowerLoss : public ::testing::Test {
     if (!installertest::WixlAvailable()) GTEST_SKIP() << installertest::WixlMissingReason();
   }
 
-  // A machine with the script, its programs and the file it copies, saved in `folder`.
-  void PrepareMachine(const fs::path& folder) {
+  // A machine with the script, its programs and the file it copies, saved in `folder`; the
+  // elevated section's program exits with `sectionExitCode` (3010: restart now).
+  void PrepareMachine(const fs::path& folder, std::uint32_t sectionExitCode) {
     std::string error;
     auto m = SimMachine::Load(folder, &error);
     ASSERT_TRUE(m) << error;
@@ -110,6 +111,7 @@ class PowerLoss : public ::testing::Test {
     m->PutFile(kScript, Utf16(script));
     for (const wchar_t* program : {L"a", L"b", L"c"})
       m->PutProgram(std::wstring(L"C:\\Tools\\") + program + L".exe", {});
+    m->PutProgram(L"C:\\Tools\\b.exe", {sectionExitCode});
     m->PutFile(L"C:\\Tools\\data.txt", "data");
     const std::string& packageA = installertest::WixlPackage(kPackageA);
     const std::string& packageB = installertest::WixlPackage(kPackageB);
@@ -216,36 +218,42 @@ class PowerLoss : public ::testing::Test {
 };
 
 TEST_F(PowerLoss, ASetupCutAnywhereEndsAsAnUninterruptedOne) {
-  const fs::path base = folder_.path() / "base";
-  PrepareMachine(base);
-  const fs::path whole = folder_.path() / "whole";
-  fs::copy(base, whole, fs::copy_options::recursive);
-  std::multiset<std::wstring> wholePrograms;
-  FinishOn(whole, &wholePrograms);
-  const FinalState expected = StateOf(whole, wholePrograms);
-  ASSERT_EQ(expected.programs.size(), 3u);
-  ASSERT_EQ(expected.values.size(), 3u);  // A, B and C; no RunOnce entry left
-  ASSERT_TRUE(expected.downloaded);
-  ASSERT_EQ(expected.products, std::set<std::wstring>{kPackageA.productCode});
+  // The section's program asks for no restart, or for one at once, which ends the elevated
+  // instance and leaves the rest of the section to the run after the restart.
+  for (std::uint32_t sectionExitCode : {0u, 3010u}) {
+    SCOPED_TRACE("the section's program exits with " + std::to_string(sectionExitCode));
+    const fs::path root = folder_.path() / std::to_string(sectionExitCode);
+    const fs::path base = root / "base";
+    PrepareMachine(base, sectionExitCode);
+    const fs::path whole = root / "whole";
+    fs::copy(base, whole, fs::copy_options::recursive);
+    std::multiset<std::wstring> wholePrograms;
+    FinishOn(whole, &wholePrograms);
+    const FinalState expected = StateOf(whole, wholePrograms);
+    ASSERT_EQ(expected.programs.size(), 3u);
+    ASSERT_EQ(expected.values.size(), 3u);  // A, B and C; no RunOnce entry left
+    ASSERT_TRUE(expected.downloaded);
+    ASSERT_EQ(expected.products, std::set<std::wstring>{kPackageA.productCode});
 
-  for (int n = 0;; ++n) {
-    SCOPED_TRACE(n == 0 ? std::string("cut while the working copy is written")
-                        : "cut at the start of line report " + std::to_string(n));
-    const fs::path run = folder_.path() / ("run" + std::to_string(n));
-    const fs::path after = folder_.path() / ("after" + std::to_string(n));
-    fs::copy(base, run, fs::copy_options::recursive);
-    std::multiset<std::wstring> programs;
-    const Cut cut{n};
-    const bool reached =
-        RunOn(run, L"\"" + kExe + L"\" " + kScript, &cut, after, &programs);
-    fs::remove_all(run);
-    if (!reached) {
-      EXPECT_GT(n, 10);  // every line of the setup and of its instance was a cut point
-      break;
+    for (int n = 0;; ++n) {
+      SCOPED_TRACE(n == 0 ? std::string("cut while the working copy is written")
+                          : "cut at the start of line report " + std::to_string(n));
+      const fs::path run = folder_.path() / ("run" + std::to_string(n));
+      const fs::path after = folder_.path() / ("after" + std::to_string(n));
+      fs::copy(base, run, fs::copy_options::recursive);
+      std::multiset<std::wstring> programs;
+      const Cut cut{n};
+      const bool reached =
+          RunOn(run, L"\"" + kExe + L"\" " + kScript, &cut, after, &programs);
+      fs::remove_all(run);
+      if (!reached) {
+        EXPECT_GT(n, 10);  // every line of the setup and of its instance was a cut point
+        break;
+      }
+      FinishOn(after, &programs);
+      EXPECT_EQ(StateOf(after, programs), expected);
+      fs::remove_all(after);
     }
-    FinishOn(after, &programs);
-    EXPECT_EQ(StateOf(after, programs), expected);
-    fs::remove_all(after);
   }
 }
 
