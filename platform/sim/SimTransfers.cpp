@@ -332,7 +332,7 @@ std::wstring SimTransfers::WebFilePath(const std::wstring& remote) const {
       continue;
     }
     if (remote.size() <= file.address.size() ||
-        !EqualsNoCase(remote.substr(0, file.address.size()), file.address))
+        !EqualsNoCase(std::wstring_view(remote).substr(0, file.address.size()), file.address))
       continue;
     std::wstring rest = remote.substr(file.address.size());
     rest = rest.substr(0, rest.find_first_of(L"?#"));

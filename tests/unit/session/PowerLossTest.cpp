@@ -16,7 +16,7 @@
 #include "setup/engine/CommandParameters.h"
 #include "setup/session/ProcessState.h"
 #include "setup/session/Tamber4Setup.h"
-#include "tests/unit/support/WixlPackages.h"
+#include "tests/unit/commands/installer/InstallerTestSupport.h"
 
 namespace {
 
@@ -27,10 +27,10 @@ const std::wstring kExe = L"C:\\Users\\User\\Downloads\\Tamber4Setup.exe";
 const std::wstring kScript = L"C:\\Users\\User\\Downloads\\setup.crvdat";
 const std::wstring kWorkingCopy = L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install\\setup.crvdat";
 const wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-const installertest::PackageIdentity kPackageA{L"{A1000001-0000-4000-8000-0000000000A1}",
-                                               L"{A1A1A1A1-0000-4000-8000-00000000000A}", L"4.2.0.1"};
-const installertest::PackageIdentity kPackageB{L"{B2000001-0000-4000-8000-0000000000B1}",
-                                               L"{B2B2B2B2-0000-4000-8000-00000000000B}", L"1.0.0.0"};
+const installertest::PackageIdentity kPackageA{installertest::kProductA1, installertest::kUpgradeA,
+                                               L"4.2.0.1"};
+const installertest::PackageIdentity kPackageB{installertest::kProductB1, installertest::kUpgradeB,
+                                               L"1.0.0.0"};
 
 // One line of each command family: registry, blocks, files, downloads, programs, prompts,
 // an elevated section with the installer, and a restart.
