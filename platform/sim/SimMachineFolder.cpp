@@ -358,7 +358,10 @@ bool ApplyFact(SimMachine& m, const std::string& key, const std::string& value) 
   return false;
 }
 
+// Applies every line it can and names each one it cannot, one per line of `error`, so that a
+// description with several mistakes is mended in one go.
 bool ApplyFacts(SimMachine& m, const std::string& text, std::string* error) {
+  error->clear();
   std::stringstream stream(text);
   std::string line;
   for (int number = 1; std::getline(stream, line); ++number) {
@@ -369,13 +372,13 @@ bool ApplyFacts(SimMachine& m, const std::string& text, std::string* error) {
     const std::string key = Trim(trimmed.substr(0, equals));
     const std::string value = equals == std::string::npos ? "" : Trim(trimmed.substr(equals + 1));
     if (equals != std::string::npos && ApplyFact(m, key, value)) continue;
-    *error = equals == std::string::npos
-                 ? std::string(kMachineFile) + " line " + std::to_string(number) + ": '" +
-                       trimmed + "' is not \"key = value\""
-                 : MachineLineError(kMachineFile, number, key, value);
-    return false;
+    if (!error->empty()) *error += "\n";
+    *error += equals == std::string::npos
+                  ? std::string(kMachineFile) + " line " + std::to_string(number) + ": '" +
+                        trimmed + "' is not \"key = value\""
+                  : MachineLineError(kMachineFile, number, key, value);
   }
-  return true;
+  return error->empty();
 }
 
 void AddFact(std::string* out, const std::string& key, const std::string& value) {

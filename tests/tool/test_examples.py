@@ -96,6 +96,28 @@ class Examples(unittest.TestCase):
         self.assertIn("Elevation was canceled by the user, aborting.", run.stdout)
         self.assertIn("message box 'Tamber 4 Setup': Setup needs administrator rights.", run.stdout)
 
+    def test_mistakes_are_named_where_they_were_written(self):
+        """Every bad line of a description, by its own file; the line a run stopped at."""
+        machine = pathlib.Path(self.cwd) / "m"
+        machine.mkdir()
+        (machine / "machine.txt").write_text("windws = 10\nadministrator = maybe\n")
+        script = pathlib.Path(self.cwd) / "s.crvdat"
+        script.write_bytes("download|uri=http://host/a.msi|file-path=C:\\a.msi\r\nsave\r\n"
+                           .encode("utf-16"))
+        run = tamber4sim("run", script, "--machine", machine, cwd=self.cwd)
+        self.assertEqual(run.returncode, 64)
+        self.assertEqual([line.split(": ")[1] for line in run.stderr.splitlines()],
+                         [f"{machine}/machine.txt line 1", f"{machine}/machine.txt line 2"])
+        (machine / "machine.txt").write_text("network = offline\n")
+        run = tamber4sim("run", script, "--machine", machine, cwd=self.cwd)
+        self.assertEqual(run.returncode, 2, run.stdout + run.stderr)
+        self.assertEqual(line_results(run.stdout),
+                         {1: "(no result: the run stopped here)", 2: "(not run)"})
+        check = tamber4sim("check", script, cwd=self.cwd)
+        self.assertIn("s.crvdat:1: error: 'download' needs the parameter 'name'", check.stdout)
+        listing = tamber4sim("commands", cwd=self.cwd).stdout
+        self.assertRegex(listing, r"\ndownload\n  uri +required\n  name +required\n")
+
     def test_the_product_example_installs_from_the_web(self):
         """Served from loopback, and from the disk of a machine with no network at all."""
         offline = ("network = offline\n"

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "platform/sim/SimPath.h"
 #include "platform/sim/SimText.h"
 
@@ -49,6 +51,15 @@ bool LogEcho::IsLogFile(const std::wstring& fullPath) const {
          UpperCase(platform::sim::FileNamePart(platform::sim::ParentPath(fullPath))) == kLogFolderName;
 }
 
+// "...\tRun\tProcessing line 7: ..." names the line the interpreter is about to run.
+void LogEcho::NoteProcessedLine(const std::string& line) {
+  static const std::string kProcessing = "\tProcessing line ";
+  const std::size_t at = line.find(kProcessing);
+  if (at == std::string::npos) return;
+  const int number = std::atoi(line.c_str() + at + kProcessing.size());
+  if (number > 0) lastProcessedLine_ = number;
+}
+
 // Prints the bytes (UTF-8 already) with the file's CR LF line ends as the terminal's LF.
 void LogEcho::Echo(const std::wstring& path, std::string_view bytes) {
   if (!IsLogFile(path)) return;
@@ -58,6 +69,7 @@ void LogEcho::Echo(const std::wstring& path, std::string_view bytes) {
     if (c == '\r') continue;
     line.push_back(c);
     if (c != '\n') continue;
+    NoteProcessedLine(line);
     text += colour_ ? Coloured(line) : line;
     line.clear();
   }

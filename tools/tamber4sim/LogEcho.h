@@ -22,14 +22,20 @@ class LogEcho {
   // program's logging key, or the executable's path with ".log" (LogFileNearExe).
   bool IsLogFile(const std::wstring& fullPath) const;
 
+  // The working-copy position (1-based) of the last line the program logged it processes;
+  // 0 when none was logged.
+  int LastProcessedLine() const { return lastProcessedLine_; }
+
  private:
   void Echo(const std::wstring& path, std::string_view bytes);
+  void NoteProcessedLine(const std::string& line);
 
   platform::sim::SimMachine& machine_;
   std::FILE* out_;
   bool colour_;  // a terminal: errors and warnings in colour
   std::wstring configuredPath_;  // upper case; empty when none
   std::wstring nearExePath_;     // upper case
+  int lastProcessedLine_ = 0;
 };
 
 }  // namespace tamber4sim

@@ -89,7 +89,7 @@ std::string OutcomeJson(const RunOutcome& o) {
     const LineOutcome& l = o.lines[i];
     out += std::string(i ? "," : "") + "\n    {\"copy\": " + JsonText(l.copy) +
            ", \"line\": " + std::to_string(l.line) + ", \"command\": " + JsonText(l.command) +
-           ", \"result\": " + JsonText(l.result) + "}";
+           ", \"result\": " + JsonText(l.result) + (l.stoppedRun ? ", \"stoppedRun\": true}" : "}");
   }
   out += "],\n  \"boxes\": [";
   for (std::size_t i = 0; i < o.boxes.size(); ++i) {

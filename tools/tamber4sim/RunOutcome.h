@@ -15,7 +15,8 @@ struct LineOutcome {
   std::string copy;  // the working copy's file name
   int line = 0;      // in the script file when known, else in the working copy
   std::string command;
-  std::string result;  // empty when the line did not run
+  std::string result;  // empty when the line did not run, or stopped the run before it got one
+  bool stoppedRun = false;  // the run stopped at this line, which got no result
 };
 
 struct RunOutcome {

@@ -36,7 +36,7 @@ std::vector<int> FileNumbers(const std::vector<std::wstring>& copy, const std::s
 }  // namespace
 
 std::vector<LineOutcome> LineOutcomes(const std::filesystem::path& workingCopy,
-                                      const std::string& scriptBytes) {
+                                      const std::string& scriptBytes, int lastProcessed) {
   const std::vector<std::wstring> lines = LinesOf(ReadHostFile(workingCopy).value_or(std::string()));
   const std::vector<int> numbers = FileNumbers(lines, scriptBytes);
   std::vector<LineOutcome> outcomes;
@@ -46,7 +46,8 @@ std::vector<LineOutcome> LineOutcomes(const std::filesystem::path& workingCopy,
     if (!line.CommandName().empty() && line.CommandName()[0] == L'#') continue;  // a comment
     outcomes.push_back({workingCopy.filename().string(), numbers[i],
                         platform::sim::WideToUtf8(line.CommandName()),
-                        platform::sim::WideToUtf8(line.Result())});
+                        platform::sim::WideToUtf8(line.Result()),
+                        line.Result().empty() && static_cast<int>(i) + 1 == lastProcessed});
   }
   return outcomes;
 }
@@ -56,7 +57,9 @@ void PrintLineOutcomes(const std::filesystem::path& workingCopy,
   std::fprintf(out, "tamber4sim: line results of %s\n", workingCopy.string().c_str());
   for (const LineOutcome& line : lines)
     std::fprintf(out, "  %s:%d  %-34s %s\n", line.copy.c_str(), line.line, line.command.c_str(),
-                 line.result.empty() ? "(not run)" : line.result.c_str());
+                 !line.result.empty() ? line.result.c_str()
+                 : line.stoppedRun    ? "(no result: the run stopped here)"
+                                      : "(not run)");
 }
 
 }  // namespace tamber4sim

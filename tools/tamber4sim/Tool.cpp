@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "platform/Machine.h"
 #include "platform/sim/SimMachine.h"
@@ -88,7 +89,7 @@ RunOutcome RunProgram(SimMachine& m, const std::wstring& commandLine) {
       outcome.status = setup::TamberMain(m.process().ExecutableModule(), commandLine);
     }
     for (const fs::path& path : copies.Written()) {
-      const std::vector<LineOutcome> lines = LineOutcomes(path, ScriptBeside(m, path));
+      const std::vector<LineOutcome> lines = LineOutcomes(path, ScriptBeside(m, path), echo.LastProcessedLine());
       PrintLineOutcomes(path, lines, stdout);
       outcome.lines.insert(outcome.lines.end(), lines.begin(), lines.end());
     }
@@ -127,10 +128,15 @@ bool CopyDescription(const fs::path& description, const fs::path& state) {
   return !ec;
 }
 
-std::unique_ptr<SimMachine> LoadMachine(const fs::path& folder) {
+// Loads the machine in `folder`. Its problems are named as lines of the files in `named`:
+// the description a person wrote, of which the state folder is a fresh copy before a run.
+std::unique_ptr<SimMachine> LoadMachine(const fs::path& folder, const fs::path& named) {
   std::string error;
   std::unique_ptr<SimMachine> m = SimMachine::Load(folder, &error);
-  if (!m) std::fprintf(stderr, "tamber4sim: cannot load the machine in %s: %s\n", folder.c_str(), error.c_str());
+  if (m) return m;
+  std::stringstream problems(error);
+  for (std::string problem; std::getline(problems, problem);)
+    std::fprintf(stderr, "tamber4sim: %s/%s\n", named.c_str(), problem.c_str());
   return m;
 }
 
@@ -188,7 +194,7 @@ int RunScript(const Options& options) {
                 "edit it to describe yours)\n", description.c_str());
   }
   if (!CopyDescription(description, state)) return kUsageError;
-  std::unique_ptr<SimMachine> m = LoadMachine(state);
+  std::unique_ptr<SimMachine> m = LoadMachine(state, description);
   if (!m) return kUsageError;
   std::printf("tamber4sim: machine %s, state in %s\n", description.c_str(), state.c_str());
   const RunOutcome outcome = RunProgram(*m, CommandLine(*m, options));
@@ -204,7 +210,7 @@ int RebootMachine(const Options& options) {
     std::fprintf(stderr, "tamber4sim: no machine state in %s: run a script first\n", state.c_str());
     return kUsageError;
   }
-  std::unique_ptr<SimMachine> m = LoadMachine(state);
+  std::unique_ptr<SimMachine> m = LoadMachine(state, state);
   if (!m) return kUsageError;
   std::printf("tamber4sim: restarting the machine in %s\n", state.c_str());
   RunOutcome outcome;

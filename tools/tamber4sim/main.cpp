@@ -2,6 +2,7 @@
 // tamber4sim reboot [--machine DIR] [--state DIR] [--json FILE]
 // tamber4sim check SCRIPT...
 // tamber4sim keys
+// tamber4sim commands
 //
 // The machine description in DIR (default ./tamber4sim-machine: machine.txt, registry.txt,
 // drive_c/...) is written by a person and never by a run; a missing one is created as a
@@ -15,7 +16,9 @@
 #include <vector>
 
 #include "platform/sim/SimMachineKeys.h"
+#include "setup/engine/CommandTable.h"
 #include "tools/tamber4sim/CheckCommand.h"
+#include "tools/tamber4sim/CommandList.h"
 #include "tools/tamber4sim/Tool.h"
 
 namespace {
@@ -27,6 +30,7 @@ const char kUsage[] =
     "       tamber4sim reboot [--machine DIR] [--state DIR] [--json FILE]\n"
     "       tamber4sim check SCRIPT...\n"
     "       tamber4sim keys\n"
+    "       tamber4sim commands\n"
     "\n"
     "run     runs SCRIPT (a file of this host, an address, or a path on the machine) with\n"
     "        the bootstrapper on a fresh copy of the machine described in DIR (default\n"
@@ -39,7 +43,8 @@ const char kUsage[] =
     "        registry values changed\n"
     "check   checks each SCRIPT without running it: commands, parameters, values, blocks,\n"
     "        sections and special folders; exit code 1 when a script has an error\n"
-    "keys    lists every key of a machine description, with its values and default\n";
+    "keys    lists every key of a machine description, with its values and default\n"
+    "commands lists every command a script may use, with the parameters it takes\n";
 
 // False on a malformed command line.
 bool ParseOptions(int argc, char** argv, bool wantsScript, tamber4sim::Options* options) {
@@ -79,6 +84,10 @@ int main(int argc, char** argv) {
   if (verb == "help") return Usage(0);
   if (verb == "keys") {
     std::fputs(platform::sim::MachineKeysText().c_str(), stdout);
+    return 0;
+  }
+  if (verb == "commands") {
+    std::fputs(tamber4sim::CommandListText(setup::ProgramCommands()).c_str(), stdout);
     return 0;
   }
   if (verb == "check") {

@@ -133,10 +133,12 @@ Flow RunDownload(RunFrame& frame, CommandParameters& line) {
 }  // namespace
 
 CommandRows DownloadCommandRows() {
+  // "name" is needed even beside "message-id-name": an English run shows the script's own
+  // wording, and an empty one fails the line.
   static const CommandRow kRows[] = {
       {L"download", RunDownload,
        kSetsOwnResult | kDelegated | kTakesOverDownload | kNamesSpecialFolder, nullptr,
-       L"uri! name message-id-name:message-id file-path!:path background:flag"
+       L"uri! name! message-id-name:message-id file-path!:path background:flag"
        L" foreground-on-xp-limited-user:flag special-folder-name copy-job-id"},
   };
   return RowsOf(kRows);

@@ -79,7 +79,7 @@ TEST(ScriptCheck, EachFaultIsNamedAtItsOwnLine) {
         "6: error: 'end-elevation' without an open 'requires-elevation'"}},
       {"special folders used before they are known",
        {L"execute|program=%InstallDirectory%\\a.exe", L"copy-file|source=%Setup%\\a|target=C:\\x",
-        L"download|uri=http://h/a.msi|file-path=C:\\x\\a.msi|special-folder-name=Msi", L"copy-file|source=%Msi%|target=C:\\x",
+        L"download|uri=http://h/a.msi|name=A|file-path=C:\\x\\a.msi|special-folder-name=Msi", L"copy-file|source=%Msi%|target=C:\\x",
         L"set-special-folder-paths", L"copy-file|source=%Msi%|target=%System%",
         L"copy-file|source=%Msi|target=C:\\x"},
        {"1: error: '%InstallDirectory%' is used before any 'read-registry-install-directory' line",
