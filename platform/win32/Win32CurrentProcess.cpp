@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/CurrentProcess.h"
-#include "platform/win32/ScopedResource.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Services.h"
 
 namespace platform::win32 {
@@ -54,13 +54,8 @@ class CurrentProcessApi final : public CurrentProcess {
 
   bool LoadMemoryInfo() override {
     if (getMemoryInfo_ != nullptr) return true;
-    ScopedLibrary psapi(::LoadLibraryW(L"psapi.dll"));
-    if (!psapi.Valid()) return false;
-    getMemoryInfo_ = reinterpret_cast<GetProcessMemoryInfoFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(psapi.Get(), "GetProcessMemoryInfo")));
-    if (getMemoryInfo_ == nullptr) return false;
-    psapi_ = std::move(psapi);
-    return true;
+    getMemoryInfo_ = psapi_.Find<GetProcessMemoryInfoFunction>("GetProcessMemoryInfo");
+    return getMemoryInfo_ != nullptr;
   }
 
   std::optional<std::uint64_t> WorkingSetBytes() override {
@@ -75,7 +70,7 @@ class CurrentProcessApi final : public CurrentProcess {
   void DebugOutput(const std::wstring& text) override { ::OutputDebugStringW(text.c_str()); }
 
  private:
-  ScopedLibrary psapi_;  // kept loaded while getMemoryInfo_ points into it
+  SystemLibrary psapi_{L"psapi.dll"};
   GetProcessMemoryInfoFunction getMemoryInfo_ = nullptr;
 };
 

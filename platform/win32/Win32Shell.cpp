@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "platform/Shell.h"
-#include "platform/win32/ScopedResource.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Services.h"
 
 namespace platform::win32 {
@@ -28,27 +28,19 @@ class ShellApi final : public Shell {
   }
 
  private:
-  // The function, found once and kept with the library that holds it; null when neither
-  // library has it.
+  // The function, found once; null when neither library has it.
   GetFolderPathFunction LookUpFolderPath() {
     if (!lookedUp_) {
       lookedUp_ = true;
-      getFolderPath_ = LookUpIn(L"shell32.dll");
-      if (getFolderPath_ == nullptr) getFolderPath_ = LookUpIn(L"shfolder.dll");
+      getFolderPath_ = shell32_.Find<GetFolderPathFunction>("SHGetFolderPathW");
+      if (getFolderPath_ == nullptr)
+        getFolderPath_ = shfolder_.Find<GetFolderPathFunction>("SHGetFolderPathW");
     }
     return getFolderPath_;
   }
 
-  GetFolderPathFunction LookUpIn(const wchar_t* libraryName) {
-    ScopedLibrary library(::LoadLibraryW(libraryName));
-    if (!library.Valid()) return nullptr;
-    auto function = reinterpret_cast<GetFolderPathFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(library.Get(), "SHGetFolderPathW")));
-    if (function != nullptr) library_ = std::move(library);
-    return function;
-  }
-
-  ScopedLibrary library_;
+  SystemLibrary shell32_{L"shell32.dll"};
+  SystemLibrary shfolder_{L"shfolder.dll"};
   bool lookedUp_ = false;
   GetFolderPathFunction getFolderPath_ = nullptr;
 };
