@@ -107,8 +107,8 @@ class DllPlanting(wineharness.ScenarioTestCase):
         """Runs the script with a fresh working copy; returns the DLLs the exe loaded and the
         names its code passed to LoadLibrary."""
         shutil.rmtree(self.scenario.working_copy_dir, ignore_errors=True)
-        code, dlls, calls = self.run_traced(FOLDER, wineharness.SETUP_EXE, FOLDER + "\\plant.crvdat",
-                                     planted=planted)
+        code, dlls, calls = self.run_traced(FOLDER, wineharness.SETUP_EXE,
+                                            FOLDER + "\\plant.crvdat", planted=planted)
         copy = wineharness.read_utf16(self.scenario.working_copy_dir / "plant.crvdat")
         self.assertEqual((code, copy.count("|result=success")), (0, len(SCRIPT)), copy)
         return dlls, calls
@@ -130,7 +130,7 @@ class DllPlanting(wineharness.ScenarioTestCase):
         # A static import outside the KnownDLLs is looked for beside the exe before anything
         # of ours runs; the control must import the same so that its start-up set is fair.
         self.assertLessEqual(setup_imports, KNOWN_DLLS)
-        self.assertEqual(control_imports, setup_imports)
+        self.assertEqual(control_imports, setup_imports, "LoadByName.exe must import the same")
 
         code, wine_start_up, _ = self.run_traced(CONTROL_FOLDER, "LoadByName.exe")
         self.assertEqual(code, 0)
