@@ -57,9 +57,11 @@ class ScriptScenario(wineharness.ScenarioTestCase):
     def helper_path(self, name):
         return self.scenario.unix_path(f"{FOLDER}\\{name}.exe")
 
-    def wait_for_file(self, path, timeout=60):
+    def wait_for_file(self, path, timeout=60, whole_line=False):
+        """Waits until `path` exists and, with `whole_line`, holds a whole line (a helper
+        creates the file before it writes it)."""
         deadline = time.monotonic() + timeout
-        while not path.exists():
+        while not (path.exists() and (not whole_line or path.read_bytes().endswith(b"\n"))):
             if time.monotonic() > deadline:
                 self.fail(f"{path} did not appear within {timeout} s")
             time.sleep(0.05)
@@ -107,8 +109,9 @@ class Processes(ScriptScenario):
             "for another process by the same name."])
 
     def test_two_instances_are_waited_for_in_turn(self):
-        first = self.start_linger("first", "1000")
-        second = self.start_linger("second", "2500")
+        # Long enough to outlast the start of the setup on a busy machine.
+        first = self.start_linger("first", "5000")
+        second = self.start_linger("second", "7500")
         code, results = self.run_script("two.crvdat", ["wait|process-name=linger.exe"])
         self.assertEqual((code, results), (0, ["success"]))
         self.assertEqual((first.wait(30).returncode, second.wait(30).returncode), (0, 0))
@@ -123,7 +126,7 @@ class Processes(ScriptScenario):
         waiter = self.scenario.start(self.helper_path("EventWaiter"), "Ready",
                                      self.scenario.windows_path(report), "60000")
         ready = report.with_name("waiter.txt.ready")
-        self.wait_for_file(ready)
+        self.wait_for_file(ready, whole_line=True)
         waiting = ready.read_text().strip().removeprefix("waiting=")
         code, results = self.run_script("event.crvdat", ["set-event|name=Ready", "set-event|name=Nobody"])
         self.assertEqual((code, results), (0, ["success", "success"]))

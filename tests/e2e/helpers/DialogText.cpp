@@ -11,6 +11,7 @@
 // Exit codes: 0 read; 2 bad arguments; 3 no dialog in time; 4 the screenshot failed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -36,8 +37,23 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
   return FALSE;
 }
 
-// The window's pixels, copied from the screen, as a bottom-up 24-bit BMP file.
-bool WriteScreenshot(HWND window, const std::wstring& path) {
+struct Picture {
+  BITMAPINFOHEADER info{};
+  std::vector<unsigned char> pixels;  // bottom-up rows of 24-bit pixels, each padded to 4 bytes
+};
+
+// Whether the picture has more than a few colours: painted, not a blank rectangle.
+bool Painted(const Picture& picture) {
+  std::vector<unsigned> colours;
+  for (std::size_t i = 0; i + 2 < picture.pixels.size() && colours.size() <= 3; i += 3) {
+    const unsigned colour = picture.pixels[i] | picture.pixels[i + 1] << 8 | picture.pixels[i + 2] << 16;
+    if (std::find(colours.begin(), colours.end(), colour) == colours.end()) colours.push_back(colour);
+  }
+  return colours.size() > 3;
+}
+
+// The window's pixels, copied from the screen.
+bool Capture(HWND window, Picture* picture) {
   RECT rect{};
   if (!GetWindowRect(window, &rect)) return false;
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -47,7 +63,7 @@ bool WriteScreenshot(HWND window, const std::wstring& path) {
   HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   SelectObject(memory, old);
-  BITMAPINFOHEADER info{};
+  BITMAPINFOHEADER& info = picture->info;
   info.biSize = sizeof info;
   info.biWidth = width;
   info.biHeight = height;
@@ -55,13 +71,27 @@ bool WriteScreenshot(HWND window, const std::wstring& path) {
   info.biBitCount = 24;
   info.biCompression = BI_RGB;
   const int stride = (width * 3 + 3) & ~3;
-  std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * height);
+  std::vector<unsigned char>& pixels = picture->pixels;
+  pixels.assign(static_cast<std::size_t>(stride) * height, 0);
   const int lines = GetDIBits(memory, bitmap, 0, height, pixels.data(),
                               reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  if (lines != height) return false;
+  return lines == height;
+}
+
+// The window as a bottom-up 24-bit BMP file, once it has been painted (or after ten seconds:
+// a busy machine paints late).
+bool WriteScreenshot(HWND window, const std::wstring& path) {
+  Picture picture;
+  const DWORD start = GetTickCount();
+  do {
+    Sleep(300);
+    if (!Capture(window, &picture)) return false;
+  } while (!Painted(picture) && GetTickCount() - start < 10000);
+  const BITMAPINFOHEADER& info = picture.info;
+  const std::vector<unsigned char>& pixels = picture.pixels;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info;
@@ -104,7 +134,6 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("bytes: %s\n", EncodeEscapes(TextOf(GetDlgItem(dialog, kByteLine))).c_str());
   std::fflush(stdout);
   if (!screenshot.empty()) {
-    Sleep(300);  // the first paint
     if (!WriteScreenshot(dialog, screenshot)) return 4;
   }
   if (cancel) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
