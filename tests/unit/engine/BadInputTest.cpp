@@ -174,7 +174,10 @@ TEST_F(BadInputTest, EveryRequiredParameterMissingOrEmptyGivesItsDefinedOutcome)
         SCOPED_TRACE(Narrow(text));
         ++rows;
         const MissingOutcome& outcome = expected->second;
+        const int cancelledBefore = cancelled_;
         EXPECT_EQ(Run({text, kAfter}), outcome.status);
+        // A failed run cancels its background downloads.
+        EXPECT_EQ(cancelled_ - cancelledBefore, outcome.status == kRunFail ? 1 : 0);
         const std::vector<CommandParameters> copy = WorkingCopy();
         ASSERT_EQ(copy.size(), 2u);
         CommandParameters written;
@@ -268,7 +271,9 @@ TEST_F(BadInputTest, MalformedValuesGiveTheirDefinedOutcome) {
   };
   for (const MalformedValue& row : rows) {
     SCOPED_TRACE(Narrow(row.line));
+    const int cancelledBefore = cancelled_;
     EXPECT_EQ(Run({row.line, kAfter}), row.status);
+    EXPECT_EQ(cancelled_ - cancelledBefore, row.status == kRunFail ? 1 : 0);
     const std::vector<CommandParameters> copy = WorkingCopy();
     ASSERT_EQ(copy.size(), 2u);
     CommandParameters written;
