@@ -304,7 +304,7 @@ std::string RandomBytes(std::size_t count) {
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kManyLines = 100000;  // the sanitizers are slow; the normal run takes a million
+constexpr int kManyLines = 20000;  // the sanitizers are slow; the normal run takes a million
 #else
 constexpr int kManyLines = 1000000;
 #endif
