@@ -69,7 +69,22 @@ void DeleteKeepingLastError(const std::wstring& path) {
   platform::process().SetLastError(error);
 }
 
+// No other encoding is recognised: a script saved as anything but UTF-16LE is read as
+// UTF-16LE all the same, and the log says why its lines make no sense.
+void WarnOfOtherEncodings(const std::string& bytes) {
+  if (!StartsAsUtf16Le(bytes))
+    TAMBER_LOG(Warning, L"Run",
+               L"The script does not start as UTF-16LE text; it is read as UTF-16LE all the same.");
+  if (bytes.size() % 2 != 0)
+    TAMBER_LOG(Warning, L"Run", L"The script ends in half a character; its last byte is ignored.");
+}
+
 }  // namespace
+
+bool StartsAsUtf16Le(std::string_view bytes) {
+  if (bytes.size() < 2) return true;
+  return (bytes[0] == '\xFF' && bytes[1] == '\xFE') || bytes[1] == '\0';
+}
 
 bool WriteWhole(platform::Handle file, const std::string& bytes) {
   std::size_t done = 0;
@@ -107,6 +122,7 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
 
   std::string bytes(static_cast<std::size_t>(size), '\0');
   TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
+  WarnOfOtherEncodings(bytes);
   std::wstring units = text::Utf16LeToWide(bytes);
   std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
   std::wstring text = prefix;

@@ -22,7 +22,14 @@ std::wstring ScriptPrefix(const std::wstring& rootUri);
 // not exist or cannot be opened (logged as an Error). A read that returns less than the
 // file's size, or a file too large to hold in memory, raises ComUtil::_com_error after
 // logging it.
+// A script that does not look like UTF-16LE text (see StartsAsUtf16Le) or has an odd byte
+// count is read all the same, after a Warning saying so.
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix);
+
+// Whether a script file's bytes start as UTF-16LE text: with its byte-order mark, or with a
+// first character whose second byte is zero, as every ASCII character's is. UTF-8 text and
+// UTF-16BE text do not.
+bool StartsAsUtf16Le(std::string_view bytes);
 
 // The lines of a script text: cut at every CR and LF; runs of line breaks end one line, so
 // no line is empty. Nothing is trimmed.

@@ -92,6 +92,9 @@ CommandLineParts BuildCommandLine(const SetupState& state, const CommandParamete
                                   bool forceNoQuotes) {
   CommandLineParts parts;
   std::wstring program = line.GetParameter(L"program");
+  if (program.empty())
+    TAMBER_LOG(Error, L"BuildCommandLine", L"Parameter '%s' not found for '%s' command.", L"program",
+               line.CommandName());
   TAMBER_THROW_IF_FALSE(!program.empty());
   const bool rendered = MakeSpecialFolderPath(state, &program, &parts.error);
   if (parts.error) return parts;

@@ -9,6 +9,7 @@
 #include "setup/engine/CommandParameters.h"
 #include "setup/engine/DecimalParameter.h"
 #include "setup/engine/ParameterDeclarations.h"
+#include "setup/engine/ScriptFile.h"
 #include "text/NearestName.h"
 #include "text/Utf.h"
 
@@ -181,10 +182,8 @@ class Checker {
 }  // namespace
 
 bool DecodeScriptBytes(const std::string& bytes, std::wstring* text) {
-  std::size_t at = 0;
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') at = 2;
-  // Without a byte-order mark, text whose first character is ASCII has a zero second byte.
-  if (at == 0 && bytes.size() >= 2 && bytes[1] != '\0') return false;
+  if (!setup::StartsAsUtf16Le(bytes)) return false;
+  const std::size_t at = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE' ? 2 : 0;
   text->append(text::Utf16LeToWide(std::string_view(bytes).substr(at)));
   return true;
 }

@@ -60,6 +60,9 @@ bool DownloadedFolder(const std::wstring& text, std::wstring* key, std::wstring*
 void RunCommandCopyFile(CommandParameters& line, const SetupState& state) {
   std::wstring source = line.GetParameter(L"source");
   std::wstring target = line.GetParameter(L"target");
+  for (const wchar_t* name : {L"source", L"target"})
+    if (line.GetParameter(name).empty())
+      TAMBER_LOG(Error, kCopyFile, L"Parameter '%s' not found for '%s' command.", name, line.CommandName());
   TAMBER_THROW_IF_FALSE(!source.empty() && !target.empty());
   const bool resolved = ResolveCopyPath(state, &source) && ResolveCopyPath(state, &target);
   if (!resolved || !IsExistingFile(source)) {

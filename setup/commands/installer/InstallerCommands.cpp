@@ -171,9 +171,9 @@ CommandRows InstallerCommandRows() {
       {L"enable-msi-log", Plain<RunCommandEnableMSILog>, kPlainCommand, nullptr,
        L"log-mode:number file-path force:flag"},
       {L"if-installed", RunIfInstalled, kConditional | kSetsOwnResult, nullptr,
-       L"upgrade-code!:guid version"},
+       L"upgrade-code!:guid version!"},
       {L"if-not-installed", RunIfNotInstalled, kConditional | kSetsOwnResult, nullptr,
-       L"upgrade-code!:guid version"},
+       L"upgrade-code!:guid version!"},
       {L"install", Plain<RunCommandInstall>, kDelegated, nullptr,
        L"package:path command-line name message-id-name:message-id transform-langid:number"
        L" message-hash-mismatch message-id-hash-mismatch:message-id abort-on-failure:flag"

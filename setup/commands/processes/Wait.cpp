@@ -29,7 +29,11 @@ std::uint32_t Milliseconds(std::int32_t seconds) {
 }
 
 void PauseSeconds(const CommandParameters& line) {
-  const std::int32_t seconds = ParseDecimalParameter(line.GetParameter(L"seconds"));
+  const std::wstring text = line.GetParameter(L"seconds");
+  const std::int32_t seconds = ParseDecimalParameter(text);
+  if (seconds <= 0)
+    TAMBER_LOG(Error, kCategory, L"Parameter '%s' must be a number greater than 0, not '%s'.",
+               L"seconds", text);
   TAMBER_THROW_IF_FALSE(seconds > 0);
   TAMBER_LOG(Info, kCategory, L"Waiting for %d seconds.", seconds);
   platform::process().Sleep(Milliseconds(seconds));

@@ -49,6 +49,10 @@ bool RunCommandIfRegistryCheck(CommandParameters& line) {
 void RunCommandReadRegistryInstallDirectory(CommandParameters& line, SetupState& state) {
   TAMBER_LOG(Info, L"RunCommandReadRegistryInstallDirectory",
              L"Reading the installer-set install directory from the registry.");
+  // The reader fails an empty path without a word; the line says what it lacks.
+  if (line.GetParameter(L"registry-path").empty())
+    TAMBER_LOG(Error, L"RunCommandReadRegistryInstallDirectory",
+               L"Parameter '%s' not found for '%s' command.", L"registry-path", line.CommandName());
   std::wstring folder;
   if (!ReadRegistryString(line.GetParameter(L"registry-path"),
                           line.GetParameter(L"registry-value-name"), &folder))

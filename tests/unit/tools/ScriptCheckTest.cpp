@@ -71,7 +71,7 @@ TEST(ScriptCheck, EachFaultIsNamedAtItsOwnLine) {
         "3: error: 'force' 'always' is not one of 'yes' 'if-reboot-now'",
         "4: error: 'message-id-title' '99' is not a message id of the message table"}},
       {"unbalanced blocks and sections",
-       {L"end-if", L"if-installed|upgrade-code={00000000-0000-0000-0000-000000000000}",
+       {L"end-if", L"if-installed|upgrade-code={00000000-0000-0000-0000-000000000000}|version=1",
         L"requires-elevation", L"requires-elevation", L"end-elevation", L"end-elevation"},
        {"1: error: 'end-if' without an open block",
         "2: error: 'if-installed' has no matching 'end-if'",
