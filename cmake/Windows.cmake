@@ -23,7 +23,8 @@ target_link_libraries(tamber4win32 PUBLIC tamber4core ${TAMBER4_SYSTEM_LIBS})
 target_compile_definitions(tamber4win32 PRIVATE ${TAMBER4_WIN32_DEFINITIONS})
 target_compile_options(tamber4win32 PRIVATE -Wall -Wextra ${TAMBER4_SIZE_COMPILE})
 
-set(TAMBER4_ENTRY_SOURCES ${CMAKE_SOURCE_DIR}/platform/win32/entry/wWinMain.cpp)
+set(TAMBER4_ENTRY_SOURCES ${CMAKE_SOURCE_DIR}/platform/win32/entry/wWinMain.cpp
+    ${CMAKE_SOURCE_DIR}/platform/win32/entry/TerminateHandler.cpp)
 
 add_executable(Tamber4Setup WIN32 ${TAMBER4_ENTRY_SOURCES})
 target_compile_definitions(Tamber4Setup PRIVATE ${TAMBER4_WIN32_DEFINITIONS})
