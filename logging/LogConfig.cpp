@@ -1,6 +1,7 @@
 #include "logging/LogConfig.h"
 
 #include "platform/RegistryKey.h"
+#include "text/Format.h"
 
 namespace logging {
 
@@ -92,7 +93,7 @@ std::vector<LogColumn> ReadColumns(const std::wstring& programKeyPath) {
   for (std::size_t i = 1; i <= kLogColumnCount; ++i) {
     std::wstring name;
     LogColumn column;
-    if (platform::QueryExpandedStringValue(key.get(), std::to_wstring(i), kColumnNameMaxBytes,
+    if (platform::QueryExpandedStringValue(key.get(), text::DecimalText(i), kColumnNameMaxBytes,
                                            &name) != platform::err::Success ||
         !FindLogColumn(name, &column))
       break;

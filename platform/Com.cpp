@@ -1,7 +1,5 @@
 #include "platform/Com.h"
 
-#include <cstdio>
-
 namespace platform {
 
 bool Guid::IsZero() const {
@@ -16,12 +14,34 @@ bool Guid::operator==(const Guid& other) const {
          data4 == other.data4;
 }
 
+namespace {
+
+// Appends the `count` low hex digits of `value`, upper case, most significant first.
+void AppendHex(std::wstring& text, std::uint32_t value, int count) {
+  for (int shift = (count - 1) * 4; shift >= 0; shift -= 4)
+    text.push_back(L"0123456789ABCDEF"[(value >> shift) & 0xF]);
+}
+
+}  // namespace
+
+// Written digit by digit: the C library's printf would be linked into the executable for this
+// one text.
 std::wstring GuidToString(const Guid& g) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(g.data1), g.data2, g.data3, g.data4[0], g.data4[1],
-                g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
-  return std::wstring(buffer, buffer + 38);
+  std::wstring text;
+  text.reserve(38);
+  text.push_back(L'{');
+  AppendHex(text, g.data1, 8);
+  text.push_back(L'-');
+  AppendHex(text, g.data2, 4);
+  text.push_back(L'-');
+  AppendHex(text, g.data3, 4);
+  text.push_back(L'-');
+  for (std::size_t i = 0; i < 8; ++i) {
+    if (i == 2) text.push_back(L'-');
+    AppendHex(text, g.data4[i], 2);
+  }
+  text.push_back(L'}');
+  return text;
 }
 
 namespace {

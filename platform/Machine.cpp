@@ -11,7 +11,10 @@ Machine g_machine;
 template <class Service>
 Service& Require(Service* service, const char* name) {
   if (service == nullptr) {
-    std::fprintf(stderr, "No system service '%s' is installed.\n", name);
+    // fputs, not fprintf: the printf family is kept out of the executable.
+    std::fputs("No system service '", stderr);
+    std::fputs(name, stderr);
+    std::fputs("' is installed.\n", stderr);
     std::abort();
   }
   return *service;

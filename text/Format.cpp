@@ -422,4 +422,9 @@ std::wstring FormatText(std::string_view format, FormatArgs args) {
   return Renderer<char>(format, args).Run();
 }
 
+std::wstring DecimalText(const FormatArg& integer) {
+  const bool isUnsigned = integer.kind() == FormatArg::Kind::Unsigned;
+  return FormatText(std::wstring_view(isUnsigned ? L"%llu" : L"%lld"), {integer});
+}
+
 }  // namespace text

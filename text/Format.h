@@ -66,6 +66,10 @@ using FormatArgs = std::initializer_list<FormatArg>;
 std::wstring FormatText(std::wstring_view format, FormatArgs args);
 std::wstring FormatText(std::string_view format, FormatArgs args);
 
+// The decimal text of an integer argument, with '-' when negative: std::to_wstring's text
+// without its trip through the C library's wide printf, which mingw would link in whole.
+std::wstring DecimalText(const FormatArg& integer);
+
 template <class... Args>
 std::wstring Format(const wchar_t* format, const Args&... args) {
   return FormatText(std::wstring_view(format), {FormatArg(args)...});

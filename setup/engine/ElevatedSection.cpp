@@ -10,6 +10,7 @@
 #include "setup/engine/RunStatus.h"
 #include "setup/engine/ScriptFile.h"
 #include "setup/session/ScriptChoice.h"
+#include "text/Format.h"
 
 namespace setup {
 namespace {
@@ -117,7 +118,7 @@ bool RunsAgainAfterSection(const RunFrame& frame, int index) {
 std::optional<std::vector<std::wstring>> ElevatedInstanceLines(RunFrame& frame) {
   if (frame.workingCopy.empty()) return std::nullopt;
   const std::wstring copy = ElevatedWorkingCopy(frame.state, frame.workingCopy,
-                                                std::to_wstring(frame.state.spawnCount - 1));
+                                                text::DecimalText(frame.state.spawnCount - 1));
   const std::optional<std::wstring> text =
       copy.empty() ? std::nullopt : ReadScriptFile(copy, std::wstring());
   if (!text) return std::nullopt;

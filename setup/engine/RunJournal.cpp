@@ -8,6 +8,7 @@
 #include "platform/Machine.h"
 #include "setup/engine/ScriptFile.h"
 #include "setup/session/LastErrorReport.h"
+#include "text/Format.h"
 #include "text/Utf.h"
 
 namespace setup {
@@ -67,7 +68,7 @@ bool RunJournal::Start(const std::vector<std::wstring>& lines) {
   file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
                                        platform::file::CreateAlways, platform::file::AttributeNormal));
   std::wstring text(1, L'\xFEFF');
-  text += kHeader + std::to_wstring(lines.size()) + L"\r\n";
+  text += kHeader + text::DecimalText(lines.size()) + L"\r\n";
   for (const std::wstring& line : lines) text.append(line).append(L"\r\n");
   if (file_.Valid() && WriteWhole(file_.Get(), Bytes(text)) && platform::files().Flush(file_.Get()))
     return true;
@@ -92,7 +93,7 @@ void RunJournal::RecordAhead(const std::vector<std::pair<int, std::wstring>>& li
   if (!file_.Valid() || lines.empty()) return;
   std::wstring text;
   for (const auto& [index, line] : lines)
-    text += kRecord + std::to_wstring(index) + L"\t" + line + L"\r\n";
+    text += kRecord + text::DecimalText(index) + L"\t" + line + L"\r\n";
   if (WriteWhole(file_.Get(), Bytes(text))) {
     unsynced_ = true;
     return;

@@ -8,6 +8,7 @@
 #include "platform/Machine.h"
 #include "platform/Shell.h"
 #include "setup/session/Paths.h"
+#include "text/Format.h"
 
 namespace setup {
 namespace {
@@ -101,8 +102,8 @@ CommandLineParts BuildCommandLine(const SetupState& state, const CommandParamete
   if (!rendered && !IsFound(program)) program = state.workingFolder + program;
   parts.program = program.find(L' ') != std::wstring::npos ? L"\"" + program + L"\"" : program;
   for (int number = 1;; ++number) {
-    const std::wstring plain = L"arg" + std::to_wstring(number);
-    const std::wstring quoted = L"arg-quoted" + std::to_wstring(number);
+    const std::wstring plain = L"arg" + text::DecimalText(number);
+    const std::wstring quoted = L"arg-quoted" + text::DecimalText(number);
     if (line.HasParameter(plain))
       AddArgument(line, plain, &parts.arguments, false, forceNoQuotes);
     else if (line.HasParameter(quoted))

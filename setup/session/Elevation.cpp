@@ -14,6 +14,7 @@
 #include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 #include "setup/session/WaitForExit.h"
+#include "text/Format.h"
 
 namespace setup {
 
@@ -97,7 +98,7 @@ platform::Handle ExecuteElevated(const std::wstring& path, const std::wstring& p
 
 std::wstring ElevatedInstanceParameters(const std::wstring& workingCopy, int spawnNumber) {
   if (workingCopy.empty()) return L"/elevated";
-  return L"/elevated \"" + workingCopy + L"\" " + std::to_wstring(spawnNumber);
+  return L"/elevated \"" + workingCopy + L"\" " + text::DecimalText(spawnNumber);
 }
 
 int SpawnElevatedInstance(SetupState& state, CommandParameters& line,

@@ -5,6 +5,7 @@
 #include "logging/Log.h"
 #include "platform/Machine.h"
 #include "setup/session/Messages.h"
+#include "text/Format.h"
 
 namespace setup {
 namespace {
@@ -31,8 +32,8 @@ bool IsFinal(std::uint32_t state) {
 
 std::wstring ByteLine(const std::wstring& text, std::uint32_t transferred, std::uint32_t total) {
   std::wstring line = text;
-  ReplaceFirst(&line, L"%BYTES-TOTAL%", std::to_wstring(total / kMegabyte));
-  ReplaceFirst(&line, L"%BYTES-TRANSFERRED%", std::to_wstring(transferred / kMegabyte));
+  ReplaceFirst(&line, L"%BYTES-TOTAL%", text::DecimalText(total / kMegabyte));
+  ReplaceFirst(&line, L"%BYTES-TRANSFERRED%", text::DecimalText(transferred / kMegabyte));
   return line;
 }
 

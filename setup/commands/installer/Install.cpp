@@ -11,6 +11,7 @@
 #include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
 #include "setup/session/Paths.h"
+#include "text/Format.h"
 
 namespace setup {
 namespace {
@@ -148,7 +149,7 @@ void RunCommandInstall(CommandParameters& line, SetupState& state) {
   const LineResult result = succeeded ? LineResult::Success : LineResult::Failure;
   TAMBER_LOG(Info, kCategory, L"MsiInstallProductW returned %d: %s", r, ResultWord(result));
   line.SetResult(result);
-  line.SetParameter(L"msi-result", std::to_wstring(r));
+  line.SetParameter(L"msi-result", text::DecimalText(r));
   if (r == platform::msi::SuccessRebootRequired) {
     TAMBER_LOG(Info, kCategory, L"Flagging for reboot at next reboot command.");
     state.rebootMode = kRebootWhenConvenient;

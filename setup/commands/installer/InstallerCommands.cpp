@@ -9,6 +9,7 @@
 #include "setup/engine/DecimalParameter.h"
 #include "setup/engine/ParameterDeclarations.h"
 #include "setup/session/VersionCompare.h"
+#include "text/Format.h"
 
 namespace setup {
 namespace {
@@ -123,7 +124,7 @@ void RunCommandUninstall(CommandParameters& line, SetupState& state) {
       product, platform::msi::DefaultInstallLevel, platform::msi::InstallStateAbsent, commandLine);
   const bool succeeded = result == platform::err::Success || result == platform::msi::SuccessRebootRequired;
   line.SetResult(succeeded ? LineResult::Success : LineResult::Failure);
-  line.SetParameter(L"msi-result", std::to_wstring(result));
+  line.SetParameter(L"msi-result", text::DecimalText(result));
   if (result == platform::msi::SuccessRebootRequired) state.rebootMode = kRebootWhenConvenient;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -84,6 +85,19 @@ TEST(Format, DecimalIntegersAndLengths) {
   EXPECT_EQ(Format(L"%d %d", true, false), L"1 0");
   enum class Status { Fail = 2 };
   EXPECT_EQ(Format(L"return code %d.", Status::Fail), L"return code 2.");
+}
+
+// DecimalText stands in for std::to_wstring: the same text for every integer type and range.
+TEST(Format, DecimalTextAsToWstring) {
+  EXPECT_EQ(text::DecimalText(0), std::to_wstring(0));
+  EXPECT_EQ(text::DecimalText(-17), std::to_wstring(-17));
+  EXPECT_EQ(text::DecimalText(0x80070005u), std::to_wstring(0x80070005u));
+  EXPECT_EQ(text::DecimalText(std::size_t{5000000000u}), std::to_wstring(std::size_t{5000000000u}));
+  EXPECT_EQ(text::DecimalText(std::numeric_limits<std::int64_t>::min()),
+            std::to_wstring(std::numeric_limits<std::int64_t>::min()));
+  EXPECT_EQ(text::DecimalText(std::numeric_limits<std::uint64_t>::max()),
+            std::to_wstring(std::numeric_limits<std::uint64_t>::max()));
+  EXPECT_EQ(text::DecimalText(std::int16_t{-300}), L"-300");
 }
 
 // The integer conversions agree with the C library wherever Windows and C agree.
