@@ -106,11 +106,15 @@ const std::map<std::wstring, MissingOutcome>& MissingOutcomes() {
       {L"download uri",
        {kRunFail, nullptr,
         "Error\tRunCommandDownload\tOne of the requried parameters is missing: 'uri' is '', 'name' "
-        "is '' and 'file-path' is 'C:\\Media\\file-path'."}},
+        "is 'x' and 'file-path' is 'C:\\Media\\file-path'."}},
+      {L"download name",
+       {kRunFail, nullptr,
+        "Error\tRunCommandDownload\tOne of the requried parameters is missing: 'uri' is 'x', "
+        "'name' is '' and 'file-path' is 'C:\\Media\\file-path'."}},
       {L"download file-path",
        {kRunFail, nullptr,
         "Error\tRunCommandDownload\tOne of the requried parameters is missing: 'uri' is 'x', "
-        "'name' is '' and 'file-path' is ''."}},
+        "'name' is 'x' and 'file-path' is ''."}},
       {L"execute program",
        {kRunFail, nullptr, "Error\tBuildCommandLine\tParameter 'program' not found for 'execute' command."}},
       {L"if-installed upgrade-code",
