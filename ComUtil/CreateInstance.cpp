@@ -1,5 +1,6 @@
 #include "ComUtil/CreateInstance.h"
 
+#include "ComUtil/ComApartment.h"
 #include "ComUtil/IssueError.h"
 #include "platform/Machine.h"
 
@@ -15,6 +16,7 @@ constexpr int kCreateInstanceLine = 30;
 void CreateInstanceOf(const platform::Guid& clsid, std::uint32_t context,
                       const platform::Guid& iid, void** object) {
   *object = nullptr;
+  EnterComApartment();
   void* created = nullptr;
   platform::HResult hr = platform::com().CreateInstance(clsid, context, iid, &created);
   ThrowIfFailed(hr, kCreateInstanceSource, kCreateInstanceLine);

@@ -46,3 +46,5 @@ add_subdirectory(tests/win32probe)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/helpers/CMakeLists.txt)
   add_subdirectory(tests/e2e/helpers)
 endif()
+
+add_subdirectory(bench/wine)

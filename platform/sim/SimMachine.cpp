@@ -29,7 +29,7 @@ SimMachine::SimMachine(const std::filesystem::path& root, DriveNaming naming)
       security_(process_, objects_, files_),
       processes_(clock_, process_, objects_, files_, security_),
       services_(process_, security_),
-      transfers_(clock_, files_) {
+      transfers_(clock_, files_, com_) {
   ui_.SetModalLoop(
       &clock_, [this] { return transfers_.NextDue(); }, [this] { transfers_.RunDue(); });
   security_.AttachProcesses(processes_);

@@ -1,5 +1,7 @@
 #include "platform/sim/SimTransfers.h"
 
+#include "platform/sim/SimErrors.h"
+
 #include <algorithm>
 #include <random>
 
@@ -165,7 +167,8 @@ bool IsActive(std::uint32_t state) {
 
 }  // namespace
 
-SimTransfers::SimTransfers(SimClock& clock, SimFiles& files) : clock_(clock), files_(files) {
+SimTransfers::SimTransfers(SimClock& clock, SimFiles& files, const SimCom& com)
+    : clock_(clock), files_(files), com_(com) {
   std::random_device seed;
   nextGuid_ = (static_cast<std::uint64_t>(seed()) << 32) | seed();
 }
@@ -177,6 +180,7 @@ SimTransfers::~SimTransfers() {
 
 HResult SimTransfers::CreateManager(std::uint32_t, BackgroundCopyManager** manager) {
   *manager = nullptr;
+  if (!com_.IsInitialized()) return simerr::NotInitialized;
   if (hr::Failed(createResult_)) return createResult_;
   *manager = NewReference<SimCopyManager, BackgroundCopyManager>(*this);
   return hr::Ok;

@@ -17,6 +17,7 @@
 
 #include "platform/Transfers.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimCom.h"
 #include "platform/sim/SimFiles.h"
 
 namespace platform::sim {
@@ -66,7 +67,7 @@ class SimTransfers : public Transfers {
   // How often a transferring job with a callback reports its progress.
   static constexpr std::uint64_t kModificationIntervalMs = 100;
 
-  SimTransfers(SimClock& clock, SimFiles& files);
+  SimTransfers(SimClock& clock, SimFiles& files, const SimCom& com);
   ~SimTransfers() override;
   SimTransfers(const SimTransfers&) = delete;
   SimTransfers& operator=(const SimTransfers&) = delete;
@@ -126,6 +127,7 @@ class SimTransfers : public Transfers {
 
   SimClock& clock_;
   SimFiles& files_;
+  const SimCom& com_;  // creating the manager needs the thread in an apartment
   HResult createResult_ = hr::Ok;
   std::uint64_t bytesPerSecond_ = 4 * 1024 * 1024;
   std::vector<SimTransferFailure> failures_;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "ComUtil/ComApartment.h"
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
@@ -85,6 +86,8 @@ platform::Handle ExecuteElevated(const std::wstring& path, const std::wstring& p
              path, parameters);
   platform::StartedProcess started;
   std::uintptr_t shellError = 0;
+  // The shell may hand the verb to extensions, which need the apartment.
+  ComUtil::EnterComApartment();
   if (platform::processes().ShellExecuteVerb(L"runas", path, parameters, &started, &shellError))
     return started.process;
   const LastErrorReport failure;

@@ -2,10 +2,9 @@
 
 #include <cstdint>
 
+#include "ComUtil/ComApartment.h"
 #include "ComUtil/ExceptionLog.h"
-#include "ComUtil/IssueError.h"
 #include "logging/Log.h"
-#include "platform/Com.h"
 #include "platform/CurrentProcess.h"
 #include "platform/Machine.h"
 #include "platform/Resources.h"
@@ -23,16 +22,6 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
-
-// The thread's single-threaded COM apartment for the length of the session. A failure to
-// enter it is fatal.
-class ComApartment {
- public:
-  ComApartment() { TAMBER_THROW_IF_FAILED(platform::com().Initialize()); }
-  ~ComApartment() { platform::com().Uninitialize(); }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-};
 
 void LogModuleVersion() {
   if (!logging::IsLogEnabled(logging::Info)) return;
@@ -68,7 +57,7 @@ int RefuseUnsupportedSystem() {
 
 int RunSession(const std::wstring& commandLine, const SessionServices& services) {
   try {
-    ComApartment apartment;
+    ComUtil::SessionComApartment apartment;
     SetupState state;
     return Run(state, commandLine, services);
   } catch (...) {

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "ComUtil/ComApartment.h"
 #include "ComUtil/HeapObject.h"
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
@@ -134,6 +135,7 @@ bool BitsClient::DownloadOrThrow(const std::wstring& sourceUri, const std::wstri
 void BitsClient::EnsureManager() {
   if (manager_) return;
   TAMBER_LOG(Info, kDownload, L"Creating BITS background copy manager.");
+  ComUtil::EnterComApartment();
   TAMBER_CHECK(platform::transfers().CreateManager(platform::bits::ClassContextAll, manager_.Receive()));
 }
 

@@ -49,14 +49,43 @@ TEST_F(Tamber4SetupTest, ARunEndsWithItsStatusAfterWritingTheWorkingCopy) {
   EXPECT_NE(log.back().find("Terminating module, return code 0."), std::string::npos);
 }
 
-TEST_F(Tamber4SetupTest, ErrorsThatEndTheRunGiveExitCode2AndAnOrderlyEnd) {
-  sim().com().SetInitializeResult(platform::hr::Fail);
-  EXPECT_EQ(Main(L"t.exe"), 2);
-  EXPECT_EQ(CountLogged("Error\tException\tException 0x80004005: "), 1u);
-  EXPECT_NE(Log().back().find("Terminating module, return code 2."), std::string::npos);
+// The COM apartment is entered by the first line that needs COM, once, and left at the end;
+// a failure to enter it ends the run there, in order.
+TEST_F(Tamber4SetupTest, TheComApartmentIsEnteredOnlyByALineThatNeedsIt) {
+  const std::wstring download = L"download|name=A|uri=C:\\Media\\a.bin|file-path=a.bin\r\n";
+  struct Case {
+    const char* name;
+    std::wstring script;
+    platform::HResult initialize;
+    int status;
+    int entered;
+    const char* logged;
+  } cases[] = {
+      {"no line needs COM", L"# one\r\nsave\r\n", platform::hr::Fail, 0, 0,
+       "Info\tModule\tTerminating module, return code 0."},
+      {"a download enters it once", download + download, platform::hr::Ok, 0, 1,
+       "Info\tModule\tTerminating module, return code 0."},
+      {"a download that cannot enter it", L"# one\r\n" + download, platform::hr::Fail, 2, 0,
+       "Error\tDownload\tCOM error '0x80004005'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    logging::ResetLogForTesting();
+    sim().files().Delete(setuptest::kLogPath);
+    const int initialized = sim().com().InitializeCount();
+    const int uninitialized = sim().com().UninitializeCount();
+    sim().PutFile(L"C:\\Media\\a.bin", "0123456789");
+    sim().com().SetInitializeResult(c.initialize);
+    PutScript(setuptest::kExeFolder + L"s.crvdat", c.script);
+    EXPECT_EQ(Main(L"t.exe s.crvdat"), c.status);
+    EXPECT_EQ(sim().com().InitializeCount() - initialized, c.entered);
+    EXPECT_EQ(sim().com().UninitializeCount() - uninitialized, c.entered);
+    EXPECT_EQ(CountLogged(c.logged), 1u);
+    EXPECT_NE(Log().back().find("Terminating module"), std::string::npos);
+  }
+}
 
-  logging::ResetLogForTesting();
-  sim().com().SetInitializeResult(platform::hr::Ok);
+TEST_F(Tamber4SetupTest, AWorkingCopyThatCannotBeWrittenGivesExitCode2) {
   PutScript(setuptest::kExeFolder + L"s.crvdat", L"# one\r\n");
   sim().files().FailWrites(L"", 112);
   EXPECT_EQ(Main(L"t.exe s.crvdat"), 2);

@@ -160,6 +160,7 @@ TEST_F(ProgressDialog, FailingResumeEndsTheDialogAsACOMError) {
   sim().files().Delete(kSource);
   // A job whose file was never added cannot be resumed (BG_E_EMPTY): made by hand here.
   ComUtil::ComPtr<platform::BackgroundCopyManager> manager;
+  sim().com().Initialize();
   ASSERT_EQ(platform::transfers().CreateManager(bits::ClassContextAll, manager.Receive()), 0);
   ComUtil::ComPtr<platform::BackgroundCopyJob> job;
   platform::Guid id;
