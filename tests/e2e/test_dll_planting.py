@@ -159,8 +159,5 @@ class DllPlanting(wineharness.ScenarioTestCase):
 
 
 if __name__ == "__main__":
-    if shutil.which("wixl") is None:
-        print("SKIP: wixl (Debian package wixl, named in scripts/install-deps.sh) is not "
-              "installed; no test package can be built.")
-        raise SystemExit(wineharness.SKIP_RETURN_CODE)
+    wixlpackage.skip_unless_wixl()
     wineharness.main()

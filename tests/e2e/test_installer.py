@@ -7,7 +7,6 @@ line asks for), an install inside an elevated section runs in the elevated insta
 Spanish run passes the embedded transform, and a package that is not an installer database
 fails with the installer's code and, with "abort-on-failure", ends the run with 2."""
 
-import shutil
 
 import spinescenario
 import wineharness
@@ -190,8 +189,5 @@ class Installer(spinescenario.SpineTestCase):
                       messages)
 
 if __name__ == "__main__":
-    if shutil.which("wixl") is None:
-        print("SKIP: wixl (Debian package wixl, named in scripts/install-deps.sh) is not installed; "
-              "no test package can be built.")
-        raise SystemExit(wineharness.SKIP_RETURN_CODE)
+    wixlpackage.skip_unless_wixl()
     wineharness.main()

@@ -22,6 +22,16 @@ WXS = """<?xml version="1.0" encoding="utf-8"?>
 </Wix>
 """
 
+SKIP_RETURN_CODE = 77  # CTest's SKIP_RETURN_CODE for the end-to-end tests
+
+
+def skip_unless_wixl():
+    """Ends the process with CTest's skip code, saying why, when wixl is absent."""
+    if shutil.which("wixl") is None:
+        print("SKIP: wixl (Debian package wixl, named in scripts/install-deps.sh) is not "
+              "installed; no test package can be built.")
+        raise SystemExit(SKIP_RETURN_CODE)
+
 
 def build_package(target, *, product, upgrade, version, name, folder, component):
     """Builds the package into `target` (a Unix path): one readme.txt in Program Files\\folder."""
