@@ -15,6 +15,9 @@ if(TAMBER4_LINK_TIME_OPTIMIZATION)
   set(TAMBER4_LTO "$<$<NOT:$<CONFIG:Debug>>:-flto;-flto-partition=one>")
 endif()
 list(APPEND TAMBER4_SIZE_COMPILE ${TAMBER4_LTO})
+# Our sources instantiate the string members they use rather than linking libstdc++'s whole
+# string classes (see the header).
+list(APPEND TAMBER4_SIZE_COMPILE -include ${CMAKE_SOURCE_DIR}/cmake/StringTemplatesInline.h)
 # No C++ runtime, libgcc or winpthread DLL: everything from the toolchain is linked in.
 # Symbols are stripped except in Debug builds.
 # The link-time optimizer writes our code as one section: with the sections flags here too, the
@@ -36,7 +39,8 @@ target_compile_definitions(tamber4win32 PRIVATE ${TAMBER4_WIN32_DEFINITIONS})
 target_compile_options(tamber4win32 PRIVATE -Wall -Wextra ${TAMBER4_SIZE_COMPILE})
 
 set(TAMBER4_ENTRY_SOURCES ${CMAKE_SOURCE_DIR}/platform/win32/entry/wWinMain.cpp
-    ${CMAKE_SOURCE_DIR}/platform/win32/entry/TerminateHandler.cpp)
+    ${CMAKE_SOURCE_DIR}/platform/win32/entry/TerminateHandler.cpp
+    ${CMAKE_SOURCE_DIR}/platform/win32/entry/LibraryThrows.cpp)
 
 add_executable(Tamber4Setup WIN32 ${TAMBER4_ENTRY_SOURCES})
 target_compile_definitions(Tamber4Setup PRIVATE ${TAMBER4_WIN32_DEFINITIONS})
