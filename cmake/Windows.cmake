@@ -18,6 +18,9 @@ list(APPEND TAMBER4_SIZE_COMPILE ${TAMBER4_LTO})
 # Our sources instantiate the string members they use rather than linking libstdc++'s whole
 # string classes (see the header).
 list(APPEND TAMBER4_SIZE_COMPILE -include ${CMAKE_SOURCE_DIR}/cmake/StringTemplatesInline.h)
+# No run-time type information: nothing asks a type at run time (no typeid, no dynamic_cast),
+# and the exceptions' own type information is written all the same.
+list(APPEND TAMBER4_SIZE_COMPILE -fno-rtti)
 # No C++ runtime, libgcc or winpthread DLL: everything from the toolchain is linked in.
 # Symbols are stripped except in Debug builds.
 # The link-time optimizer writes our code as one section: with the sections flags here too, the
