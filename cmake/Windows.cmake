@@ -21,13 +21,18 @@ list(APPEND TAMBER4_SIZE_COMPILE -include ${CMAKE_SOURCE_DIR}/cmake/StringTempla
 # No run-time type information: nothing asks a type at run time (no typeid, no dynamic_cast),
 # and the exceptions' own type information is written all the same.
 list(APPEND TAMBER4_SIZE_COMPILE -fno-rtti)
+# GCC 12's -Oz: -Os that also picks the shorter instruction where it is slower (push/pop for a
+# constant, no alignment). The bootstrapper waits on the system, not on its own code. Given at
+# the link too, where the link-time optimizer writes the code.
+set(TAMBER4_SMALLEST_CODE $<$<CONFIG:MinSizeRel>:-Oz>)
+list(APPEND TAMBER4_SIZE_COMPILE ${TAMBER4_SMALLEST_CODE})
 # No C++ runtime, libgcc or winpthread DLL: everything from the toolchain is linked in.
 # Symbols are stripped except in Debug builds.
 # The link-time optimizer writes our code as one section: with the sections flags here too, the
 # size report could charge it function by function, but each function's 16-byte alignment
 # would cost 7.5 KB.
 set(TAMBER4_WINDOWS_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
-    $<$<NOT:$<CONFIG:Debug>>:-s> ${TAMBER4_LTO})
+    $<$<NOT:$<CONFIG:Debug>>:-s> ${TAMBER4_LTO} ${TAMBER4_SMALLEST_CODE})
 set(TAMBER4_WIN32_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 # Import libraries of system DLLs only (bits holds the BITS class and interface ids).
 set(TAMBER4_SYSTEM_LIBS advapi32 shell32 comctl32 user32 gdi32 ole32 oleaut32 uuid
