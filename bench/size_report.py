@@ -3,7 +3,8 @@
 
 Every input section the linker kept is charged to one part: one of our directories (by the
 object's source path, or, for link-time-optimized code, by the top-level namespace of the
-function or datum the section holds), the std templates our code instantiates, libstdc++,
+function or datum the section holds; the release build's optimizer writes one section of each
+kind, charged as a whole), the std templates our code instantiates, libstdc++,
 libgcc, the mingw C runtime, the system DLLs' import tables, or the resources. What the
 sections do not cover is the image's headers and file alignment.
 
@@ -28,6 +29,9 @@ NAMESPACE_DIRS = {
 }
 STD_TEMPLATES = "std templates in our code"
 UNNAMED = "our code, unnamed data"
+# The link-time optimizer writes each kind of section (code, constants, unwind data) of our whole
+# program as one, with no name to charge it by.
+WHOLE_PROGRAM = "our code, optimized whole"
 
 SECTION_LINE = re.compile(r"^ (\.\S+|COMMON)(?:\s+(0x[0-9a-f]+)\s+(0x[0-9a-f]+)\s+(.+))?$")
 WRAPPED_LINE = re.compile(r"^\s+(0x[0-9a-f]+)\s+(0x[0-9a-f]+)\s+(.+)$")
@@ -118,7 +122,7 @@ def owner(section, origin, build_dir, members):
     if origin.endswith(".res.obj"):
         return "resources"
     if "ltrans" in origin:
-        return owner_of_symbol(section)
+        return owner_of_symbol(section) if "$" in section else WHOLE_PROGRAM
     member = MEMBER.match(origin)
     if member:
         library, name = member.group(2), member.group(3)

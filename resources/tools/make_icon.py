@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the product icon and writes it as a .ico file: an amber rounded square with a white
-"T", in 16, 24, 32 and 48 pixels, 32-bit colour with alpha and the 1-bit mask that systems
-without alpha blending use.
+"T", in 16, 32 and 48 pixels, 32-bit colour with alpha and the 1-bit mask that systems
+without alpha blending use. Windows draws a 24-pixel icon from the 32-pixel image.
 
 Usage: make_icon.py OUTPUT.ico
 """
@@ -9,7 +9,7 @@ Usage: make_icon.py OUTPUT.ico
 import struct
 import sys
 
-SIZES = (16, 24, 32, 48)
+SIZES = (16, 32, 48)
 SUPERSAMPLING = 4  # samples per pixel along each axis, for smooth edges
 
 _TOP = (0xF6, 0xB9, 0x3B)     # amber, lighter at the top
