@@ -50,7 +50,7 @@ void SetEarlierDownloadResult(SetupState& state, const std::wstring& command,
     TAMBER_LOG(Info, kCategory, L"Setting %s for line number %d: '%s' to '%s'.", L"result", index,
                command, result);
     earlier.SetParameter(L"result", result);
-    script.lines[static_cast<std::size_t>(index)] = earlier.Serialize();
+    script.Set(index, earlier.Serialize());  // through Set, so the run's journal keeps it
     return;
   }
 }
