@@ -113,13 +113,20 @@ std::wstring Utf16LeToWide(std::string_view bytes) {
 }
 
 std::string WideToUtf16Le(std::wstring_view wide) {
-  std::string out(wide.size() * 2, '\0');
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    auto unit = static_cast<std::uint32_t>(wide[i]);
-    out[2 * i] = static_cast<char>(unit & 0xFF);
-    out[2 * i + 1] = static_cast<char>((unit >> 8) & 0xFF);
-  }
+  std::string out;
+  AppendUtf16Le(out, wide);
   return out;
+}
+
+void AppendUtf16Le(std::string& out, std::wstring_view wide) {
+  const std::size_t start = out.size();
+  out.resize(start + wide.size() * 2);
+  char* bytes = out.data() + start;
+  for (const wchar_t c : wide) {
+    const auto unit = static_cast<std::uint32_t>(c);
+    *bytes++ = static_cast<char>(unit & 0xFF);
+    *bytes++ = static_cast<char>((unit >> 8) & 0xFF);
+  }
 }
 
 int CompareIgnoreAsciiCase(std::wstring_view a, std::wstring_view b) {

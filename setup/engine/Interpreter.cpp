@@ -40,8 +40,12 @@ Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text
   if (entry != nullptr && entry->skipBeforeVista != nullptr && !frame.state.isVistaOrLater &&
       entry->skipBeforeVista(line))
     return Flow::Next;
-  // What the lines before did must be on disk before this one acts on the machine.
-  if (entry != nullptr && entry->handler && frame.journal != nullptr) frame.journal->Sync();
+  // What the lines before did must be on disk before this one acts on the machine, and
+  // what it did as soon as it ends.
+  if (entry != nullptr && entry->handler && frame.journal != nullptr) {
+    frame.journal->Sync();
+    frame.lineActs = true;
+  }
   if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
     return DelegateToElevatedInstance(frame, line);
   if (entry != nullptr && entry->Has(kDelegated) && frame.elevatedSectionEnd >= 0)
@@ -71,6 +75,7 @@ bool RunLine(RunFrame& frame) {
   const int index = frame.state.script.currentLine;
   const std::wstring text = frame.state.script.lines[static_cast<std::size_t>(index)];
   frame.saveRequested = false;
+  frame.lineActs = false;
   CommandParameters line;
   line.Parse(text);
   TAMBER_LOG(Info, L"Run", L"Processing line %d: %s", index + 1, text);
@@ -81,7 +86,10 @@ bool RunLine(RunFrame& frame) {
     StoreLine(frame, index, line);
     SaveCommands(frame.state.script, frame.workingCopy);
   }
-  if (frame.journal != nullptr) frame.journal->Record(frame.state.script);
+  if (frame.journal != nullptr) {
+    frame.journal->Record(frame.state.script);
+    if (frame.lineActs) frame.journal->Sync();
+  }
   return flow == Flow::Next || flow == Flow::NextUnstored;
 }
 
@@ -153,6 +161,7 @@ bool SaveWorkingCopy(RunFrame& frame) {
 int EndRun(RunFrame& frame) {
   if (frame.status == kRunFail) CancelBackgroundJobs(frame);
   if (!SaveWorkingCopy(frame)) {
+    if (frame.journal != nullptr) frame.journal->Sync();
     if (frame.status != kRunFail) CancelBackgroundJobs(frame);
     return kRunFail;  // the journal stays: the next run resumes from it
   }

@@ -1,7 +1,7 @@
 #include "setup/engine/RunJournal.h"
 
+#include <algorithm>
 #include <cwchar>
-#include <set>
 
 #include "logging/Log.h"
 #include "platform/Files.h"
@@ -19,8 +19,6 @@ constexpr char kLogSource[] = "RunJournal";
 const wchar_t kHeader[] = L"#tamber4-progress ";
 // A rewritten line: this, its index, a tab, its text.
 const wchar_t kRecord = L'@';
-
-std::string Bytes(const std::wstring& text) { return text::WideToUtf16Le(text); }
 
 // The journal's lines, without a last line cut off in the middle of its writing.
 std::vector<std::wstring> CompleteLines(const std::wstring& text) {
@@ -67,10 +65,11 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
 bool RunJournal::Start(const std::vector<std::wstring>& lines) {
   file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
                                        platform::file::CreateAlways, platform::file::AttributeNormal));
-  std::wstring text(1, L'\xFEFF');
-  text += kHeader + text::DecimalText(lines.size()) + L"\r\n";
-  for (const std::wstring& line : lines) text.append(line).append(L"\r\n");
-  if (file_.Valid() && WriteWhole(file_.Get(), Bytes(text)) && platform::files().Flush(file_.Get()))
+  pending_.clear();
+  std::string bytes;
+  const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(lines.size()));
+  AppendUtf16LeLines(bytes, header + L"\r\n", lines);
+  if (file_.Valid() && WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get()))
     return true;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run cannot be kept in '%s' (0x%X: %s); an "
@@ -82,34 +81,39 @@ bool RunJournal::Start(const std::vector<std::wstring>& lines) {
 
 void RunJournal::Record(Script& script) {
   if (script.changed.empty()) return;
-  std::set<int> indices(script.changed.begin(), script.changed.end());
+  std::sort(script.changed.begin(), script.changed.end());
+  const auto end = std::unique(script.changed.begin(), script.changed.end());
+  if (file_.Valid())
+    for (auto index = script.changed.begin(); index != end; ++index)
+      AppendRecord(*index, script.lines[static_cast<std::size_t>(*index)]);
   script.changed.clear();
-  std::vector<std::pair<int, std::wstring>> lines;
-  for (const int index : indices) lines.emplace_back(index, script.lines[static_cast<std::size_t>(index)]);
-  RecordAhead(lines);
 }
 
 void RunJournal::RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines) {
-  if (!file_.Valid() || lines.empty()) return;
-  std::wstring text;
-  for (const auto& [index, line] : lines)
-    text += kRecord + text::DecimalText(index) + L"\t" + line + L"\r\n";
-  if (WriteWhole(file_.Get(), Bytes(text))) {
-    unsynced_ = true;
-    return;
-  }
+  if (!file_.Valid()) return;
+  for (const auto& [index, line] : lines) AppendRecord(index, line);
+}
+
+void RunJournal::AppendRecord(int index, const std::wstring& line) {
+  pending_.append(1, static_cast<char>(kRecord)).append(1, '\0');
+  text::AppendUtf16Le(pending_, text::DecimalText(index));
+  pending_.append("\t\0", 2);
+  text::AppendUtf16Le(pending_, line);
+  pending_.append("\r\0\n\0", 4);
+}
+
+void RunJournal::Sync() {
+  if (pending_.empty() || !file_.Valid()) return;
+  const bool written = WriteWhole(file_.Get(), pending_) && platform::files().Flush(file_.Get());
+  pending_.clear();
+  if (written) return;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run could not be recorded (0x%X: %s).",
              failure.code, failure.text);
 }
 
-void RunJournal::Sync() {
-  if (!unsynced_ || !file_.Valid()) return;
-  platform::files().Flush(file_.Get());
-  unsynced_ = false;
-}
-
 void RunJournal::Finish() {
+  pending_.clear();
   if (!file_.Valid()) return;
   file_.Reset();
   platform::files().Delete(path_);

@@ -1,5 +1,7 @@
 // The progress of a run, kept beside its working copy while it runs ("<copy>.progress"):
-// the lines the run started from, then each line it rewrote, appended as the line ends.
+// the lines the run started from, then each line it rewrote. The records of rewritten lines
+// wait in memory and are written together at Sync: before a line acts on the machine and
+// after it acted, so that a line that did nothing to the machine costs no write.
 // A run that ends in order removes it. A run cut off (power lost, process killed) leaves
 // it, and the next run of the same script resumes from it instead of running again the
 // lines that had already run.
@@ -29,23 +31,28 @@ class RunJournal {
   // cannot be written: the run goes on without one.
   bool Start(const std::vector<std::wstring>& lines);
 
-  // Appends the lines `script` noted as changed and clears the notes.
+  // Records the lines `script` noted as changed and clears the notes.
   void Record(Script& script);
 
-  // Appends lines as the run will store them later (index and text): what a run cut before
+  // Records lines as the run will store them later (index and text): what a run cut before
   // it gets to them resumes from.
   void RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines);
 
-  // Makes what was recorded durable, before a line whose command acts on the machine.
+  // Writes what was recorded and makes it durable: before a line whose command acts on the
+  // machine, after such a line, and before a run that could not save its working copy
+  // ends. A record not yet synced is lost with the power.
   void Sync();
 
   // The run ended in order: the journal is removed.
   void Finish();
 
  private:
+  // Adds the record of line `index` now reading `line` to the pending records.
+  void AppendRecord(int index, const std::wstring& line);
+
   std::wstring path_;
   platform::ScopedHandle file_;
-  bool unsynced_ = false;
+  std::string pending_;  // records not written yet, as UTF-16LE bytes
 };
 
 }  // namespace setup

@@ -46,10 +46,14 @@ bool ReadWhole(platform::Handle file, std::string& bytes) {
 }
 
 // The bytes of the command file: byte-order mark, then every line and CR LF.
+// Built straight as UTF-16LE bytes, sized once: no whole-script wide text on the way.
 std::string CommandFileBytes(const Script& script) {
-  std::wstring text(1, kByteOrderMark);
-  for (const std::wstring& line : script.lines) text.append(line).append(L"\r\n");
-  return text::WideToUtf16Le(text);
+  std::size_t units = 1;
+  for (const std::wstring& line : script.lines) units += line.size() + 2;
+  std::string bytes;
+  bytes.reserve(units * 2);
+  AppendUtf16LeLines(bytes, std::wstring_view(&kByteOrderMark, 1), script.lines);
+  return bytes;
 }
 
 // Creates `path` afresh and writes `bytes` into it, flushed to disk. False with the last
@@ -80,6 +84,15 @@ void WarnOfOtherEncodings(const std::string& bytes) {
 }
 
 }  // namespace
+
+void AppendUtf16LeLines(std::string& bytes, std::wstring_view first,
+                        const std::vector<std::wstring>& lines) {
+  text::AppendUtf16Le(bytes, first);
+  for (const std::wstring& line : lines) {
+    text::AppendUtf16Le(bytes, line);
+    bytes.append("\r\0\n\0", 4);
+  }
+}
 
 bool StartsAsUtf16Le(std::string_view bytes) {
   if (bytes.size() < 2) return true;
