@@ -17,18 +17,20 @@ bool NeedsEscape(wchar_t c) {
          c == kSegmentSeparator;
 }
 
+// Copies the runs between escaped characters in one append each: most fields have none.
 void AppendEscaped(std::wstring& out, std::wstring_view field) {
   static const wchar_t kHex[] = L"0123456789ABCDEF";
-  for (wchar_t c : field) {
-    if (!NeedsEscape(c)) {
-      out.push_back(c);
-      continue;
-    }
-    auto code = static_cast<unsigned>(c);
-    out.push_back(kEscape);
-    out.push_back(kHex[code >> 4]);
-    out.push_back(kHex[code & 0xF]);
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const wchar_t c = field[i];
+    if (!NeedsEscape(c)) continue;
+    out.append(field.data() + run, i - run);
+    const auto code = static_cast<unsigned>(c);
+    const wchar_t escape[] = {kEscape, kHex[code >> 4], kHex[code & 0xF]};
+    out.append(escape, 3);
+    run = i + 1;
   }
+  out.append(field.data() + run, field.size() - run);
 }
 
 int HexValue(wchar_t c) {
@@ -123,6 +125,9 @@ void CommandParameters::Parse(const std::wstring& line) {
 
 std::wstring CommandParameters::Serialize() const {
   std::wstring line;
+  std::size_t size = 0;
+  for (const auto& [name, value] : entries_) size += name.size() + value.size() + 2;
+  line.reserve(size + size / 8);  // room for a few escapes without growing
   bool first = true;
   for (const auto& [name, value] : entries_) {
     if (!first) line.push_back(kSegmentSeparator);
@@ -136,9 +141,12 @@ std::wstring CommandParameters::Serialize() const {
   return line;
 }
 
-std::wstring CommandParameters::GetParameter(const std::wstring& name) const {
+std::wstring CommandParameters::GetParameter(const std::wstring& name) const { return Value(name); }
+
+const std::wstring& CommandParameters::Value(const std::wstring& name) const {
+  static const std::wstring kAbsent;
   auto found = entries_.find(name);
-  return found == entries_.end() ? std::wstring() : found->second;
+  return found == entries_.end() ? kAbsent : found->second;
 }
 
 bool CommandParameters::HasParameter(const std::wstring& name) const {
@@ -162,12 +170,12 @@ const std::wstring& ResultWord(LineResult result) {
   return kWords[static_cast<int>(result)];
 }
 
-std::wstring CommandParameters::Result() const { return GetParameter(kResultName); }
+const std::wstring& CommandParameters::Result() const { return Value(kResultName); }
 
 void CommandParameters::SetResult(LineResult result) { SetParameter(kResultName, ResultWord(result)); }
 
 bool CommandParameters::ResultIs(LineResult result) const {
-  return GetParameter(kResultName) == ResultWord(result);
+  return Value(kResultName) == ResultWord(result);
 }
 
 }  // namespace setup

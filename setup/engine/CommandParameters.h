@@ -28,10 +28,12 @@ class CommandParameters {
   void SetParameter(const std::wstring& name, const std::wstring& value);
   // True when the name was present.
   bool RemoveParameter(const std::wstring& name);
-  std::wstring CommandName() const { return GetParameter(std::wstring()); }
+  // The command, the value under the empty name. The reference stays valid until the
+  // record is parsed again or the command removed.
+  const std::wstring& CommandName() const { return Value(std::wstring()); }
 
-  // The line's "result" as written, empty when it has none.
-  std::wstring Result() const;
+  // The line's "result" as written, empty when it has none; valid as CommandName's.
+  const std::wstring& Result() const;
   // Sets the line's "result".
   void SetResult(LineResult result);
   // True when the line's "result" is `result`.
@@ -42,6 +44,9 @@ class CommandParameters {
   const std::map<std::wstring, std::wstring>& entries() const { return entries_; }
 
  private:
+  // The value of `name`, or an empty text that lives as long as the program.
+  const std::wstring& Value(const std::wstring& name) const;
+
   std::map<std::wstring, std::wstring> entries_;
 };
 

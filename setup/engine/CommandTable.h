@@ -76,7 +76,7 @@ constexpr CommandRows RowsOf(const CommandRow (&rows)[N]) {
 
 class CommandTable {
  public:
-  explicit CommandTable(std::vector<CommandEntry> entries) : entries_(std::move(entries)) {}
+  explicit CommandTable(std::vector<CommandEntry> entries);
 
   // The entry named `name`, or null.
   const CommandEntry* Find(const std::wstring& name) const;
@@ -90,6 +90,9 @@ class CommandTable {
 
  private:
   std::vector<CommandEntry> entries_;
+  // Indices of entries_ in order of name (the first of equal names first): every line
+  // looks its command up, so the lookup is a binary search.
+  std::vector<std::size_t> byName_;
 };
 
 // The program's commands: the rows of every command family (setup/commands/).

@@ -26,7 +26,7 @@ void StoreLine(RunFrame& frame, int index, const CommandParameters& line) {
 // A line whose command has no handler: comments succeed, an empty command keeps its preset
 // "failure", anything else succeeds after a Warning naming the line.
 Flow RunUnhandled(CommandParameters& line, const std::wstring& text) {
-  const std::wstring command = line.CommandName();
+  const std::wstring& command = line.CommandName();
   if (command.empty()) return Flow::Next;
   if (command[0] != L'#')
     TAMBER_LOG(Warning, L"Run", L"Unhandled command: '%s'.", text);
@@ -61,8 +61,7 @@ Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& t
                line.Result());
     return Flow::Next;
   }
-  const std::wstring command = line.CommandName();
-  if (!frame.commands.Has(command, kSetsOwnResult)) line.SetResult(LineResult::Failure);
+  if (!frame.commands.Has(line.CommandName(), kSetsOwnResult)) line.SetResult(LineResult::Failure);
   if (frame.pendingEndIf > 0) {
     SkipLineInBlock(frame, line);
     return Flow::Next;
@@ -73,7 +72,9 @@ Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& t
 // Runs the current line. False when the run stops.
 bool RunLine(RunFrame& frame) {
   const int index = frame.state.script.currentLine;
-  const std::wstring text = frame.state.script.lines[static_cast<std::size_t>(index)];
+  // Read in place: the text is used before the line is stored back, and no command resizes
+  // the script.
+  const std::wstring& text = frame.state.script.lines[static_cast<std::size_t>(index)];
   frame.saveRequested = false;
   frame.lineActs = false;
   CommandParameters line;

@@ -20,6 +20,18 @@ const wchar_t kHeader[] = L"#tamber4-progress ";
 // A rewritten line: this, its index, a tab, its text.
 const wchar_t kRecord = L'@';
 
+// The digits of `value` (not negative) as UTF-16LE: one per line recorded, so not through
+// the formatter.
+void AppendDecimalUtf16Le(std::string& bytes, int value) {
+  char digits[12];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0);
+  while (count > 0) bytes.append(1, digits[--count]).append(1, '\0');
+}
+
 // The journal's lines, without a last line cut off in the middle of its writing.
 std::vector<std::wstring> CompleteLines(const std::wstring& text) {
   std::vector<std::wstring> lines = SplitScriptLines(text);
@@ -96,7 +108,7 @@ void RunJournal::RecordAhead(const std::vector<std::pair<int, std::wstring>>& li
 
 void RunJournal::AppendRecord(int index, const std::wstring& line) {
   pending_.append(1, static_cast<char>(kRecord)).append(1, '\0');
-  text::AppendUtf16Le(pending_, text::DecimalText(index));
+  AppendDecimalUtf16Le(pending_, index);
   pending_.append("\t\0", 2);
   text::AppendUtf16Le(pending_, line);
   pending_.append("\r\0\n\0", 4);
