@@ -48,17 +48,33 @@ const wchar_t* const kBlock[] = {
     L"wait-for-nothing|seconds=%d",
 };
 
-// One block of ten lines that each look back over the lines before them: a background
-// download and its foreground take-over of the same address, set-special-folder-paths,
-// and comments. Every download fetches the same small file.
-const wchar_t* const kLookBackBlock[] = {
-    L"download|name=F%d|uri=file://C:/Server/f.txt|file-path=C:\\Downloads\\f%d.txt|background=yes",
+// Two scripts of lines that look back over the lines before them. One takes over
+// background downloads: each block of ten starts a download in the background and takes it
+// over in the foreground (every download fetches a small file into the same target: the simulated disk lists a folder to match a name, so a folder of many files would be timed instead). The other is full of
+// set-special-folder-paths lines after ten named downloads.
+const wchar_t* const kTakeOverBlock[] = {
+    L"download|name=F%d|uri=file://C:/Server/f%d.txt|file-path=C:\\Downloads\\f.txt|background=yes",
+    L"# taking over %d",
+    L"download|name=F%d|uri=file://C:/Server/f%d.txt|file-path=C:\\Downloads\\f.txt",
+    L"# taken over %d",
+    L"frobnicate|n=%d",
     L"# looking back %d",
-    L"download|name=F%d|uri=file://C:/Server/f.txt|file-path=C:\\Downloads\\f%d.txt",
+    L"# looking back %d",
+    L"frobnicate|n=%d",
+    L"# looking back %d",
+    L"# looking back %d",
+};
+const wchar_t* const kNamedDownloads[] = {
+    L"download|name=N%d|uri=file://C:/Server/f.txt|file-path=C:\\Downloads\\n%d.txt|special-folder-name=N%d",
+};
+const wchar_t* const kFolderPathsBlock[] = {
     L"set-special-folder-paths",
     L"# looking back %d",
     L"set-special-folder-paths",
+    L"frobnicate|n=%d",
+    L"set-special-folder-paths",
     L"# looking back %d",
+    L"set-special-folder-paths",
     L"frobnicate|n=%d",
     L"set-special-folder-paths",
     L"# looking back %d",
@@ -99,6 +115,8 @@ double TimeInterpret(const std::string& bytes, bool logInfo) {
   machine.PutFile(kSource, bytes);
   machine.files().MakeFolders(L"C:\\Server");
   machine.PutFile(L"C:\\Server\\f.txt", "f");
+  for (int i = 0; i < 1000; ++i)  // the take-over script's files
+    machine.PutFile(L"C:\\Server\\f" + std::to_wstring(i) + L".txt", "f");
   setup::ResetProcessState();
   if (logInfo) logging::OpenLog(0, true, true);
   setup::SetupState state;
@@ -157,6 +175,11 @@ int main(int argc, char** argv) {
   for (int count : counts)
     MeasureScript("read, interpret, save (logging off)", GenerateLines(count, kBlock), !quick);
   for (int count : plain ? std::vector<int>() : counts)
-    MeasureScript("lines looking back (logging off)", GenerateLines(count / 10, kLookBackBlock), false);
+    MeasureScript("download take-overs (logging off)", GenerateLines(count / 10, kTakeOverBlock), false);
+  for (int count : plain ? std::vector<int>() : counts) {
+    std::vector<std::wstring> lines = GenerateLines(10, kNamedDownloads);
+    for (std::wstring& line : GenerateLines(count / 10 - 10, kFolderPathsBlock)) lines.push_back(std::move(line));
+    MeasureScript("set-special-folder-paths (logging off)", lines, false);
+  }
   return 0;
 }

@@ -124,6 +124,7 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   if (!text) return false;
   Script& script = frame.state.script;
   script.lines = SplitScriptLines(*text);
+  script.commandLines.Clear();
   script.currentLine = 0;
   // A run resumed from its own working copy keeps that file until it has written the new
   // one: it is the only copy of the script.

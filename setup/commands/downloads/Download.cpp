@@ -43,7 +43,10 @@ bool ResolveTarget(const SetupState& state, std::wstring* path) {
 void SetEarlierDownloadResult(SetupState& state, const std::wstring& command,
                               const std::wstring& uri, const std::wstring& result) {
   Script& script = state.script;
-  for (int index = script.currentLine - 1; index >= 0; --index) {
+  const std::vector<int>& lines = script.LinesOf(command);
+  for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
+    const int index = *at;
+    if (index >= script.currentLine) continue;
     CommandParameters earlier;
     earlier.Parse(script.lines[static_cast<std::size_t>(index)]);
     if (earlier.CommandName() != command || earlier.GetParameter(L"uri") != uri) continue;
