@@ -15,7 +15,9 @@ namespace setup {
 
 enum CommandTrait : unsigned {
   kPlainCommand = 0,
-  kConditional = 1 << 0,      // opens a block that is skipped when the handler returns false
+  kConditional = 1 << 0,      // opens a block that is skipped when the handler returns false;
+                              // the handler only looks at the machine, so its line is
+                              // journaled with the lines after it, not synced on its own
   kSetsOwnResult = 1 << 1,    // the interpreter presets no "failure" result
   kDelegated = 1 << 2,        // runs in the elevated instance while an elevated section is open
   kClosesBlock = 1 << 3,      // closes the innermost conditional block ("end-if")

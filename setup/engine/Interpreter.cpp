@@ -41,8 +41,10 @@ Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text
       entry->skipBeforeVista(line))
     return Flow::Next;
   // What the lines before did must be on disk before this one acts on the machine, and
-  // what it did as soon as it ends.
-  if (entry != nullptr && entry->handler && frame.journal != nullptr) {
+  // what it did as soon as it ends. A conditional only looks: rerun after a cut, it decides
+  // as it did, for nothing has acted since the last sync. So a block it skips needs no
+  // record until a line after it acts.
+  if (entry != nullptr && entry->handler && !entry->Has(kConditional) && frame.journal != nullptr) {
     frame.journal->Sync();
     frame.lineActs = true;
   }
@@ -163,9 +165,10 @@ bool SaveWorkingCopy(RunFrame& frame) {
 int EndRun(RunFrame& frame) {
   if (frame.status == kRunFail) CancelBackgroundJobs(frame);
   if (!SaveWorkingCopy(frame)) {
-    if (frame.journal != nullptr) frame.journal->Sync();
     if (frame.status != kRunFail) CancelBackgroundJobs(frame);
-    return kRunFail;  // the journal stays: the next run resumes from it
+    // The journal stays: the next run resumes from it. Its records not yet synced are of
+    // lines that did not act, which may run again; a skipped block is never half written.
+    return kRunFail;
   }
   if (frame.journal != nullptr) frame.journal->Finish();
   const SetupState& state = frame.state;

@@ -101,11 +101,6 @@ void RunJournal::Record(Script& script) {
   script.changed.clear();
 }
 
-void RunJournal::RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines) {
-  if (!file_.Valid()) return;
-  for (const auto& [index, line] : lines) AppendRecord(index, line);
-}
-
 void RunJournal::AppendRecord(int index, const std::wstring& line) {
   pending_.append(1, static_cast<char>(kRecord)).append(1, '\0');
   AppendDecimalUtf16Le(pending_, index);

@@ -34,10 +34,6 @@ class RunJournal {
   // Records the lines `script` noted as changed and clears the notes.
   void Record(Script& script);
 
-  // Records lines as the run will store them later (index and text): what a run cut before
-  // it gets to them resumes from.
-  void RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines);
-
   // Writes what was recorded and makes it durable: before a line whose command acts on the
   // machine, after such a line, and before a run that could not save its working copy
   // ends. A record not yet synced is lost with the power.
