@@ -1,24 +1,14 @@
 #include "setup/engine/CommandTable.h"
 
-#include <algorithm>
-
 namespace setup {
 
 CommandTable::CommandTable(std::vector<CommandEntry> entries) : entries_(std::move(entries)) {
-  byName_.resize(entries_.size());
-  for (std::size_t i = 0; i < byName_.size(); ++i) byName_[i] = i;
-  std::stable_sort(byName_.begin(), byName_.end(), [this](std::size_t a, std::size_t b) {
-    return entries_[a].name < entries_[b].name;
-  });
+  for (std::size_t i = 0; i < entries_.size(); ++i) byName_.emplace(entries_[i].name, i);
 }
 
 const CommandEntry* CommandTable::Find(const std::wstring& name) const {
-  const auto found = std::lower_bound(byName_.begin(), byName_.end(), name,
-                                      [this](std::size_t index, const std::wstring& wanted) {
-                                        return entries_[index].name < wanted;
-                                      });
-  if (found == byName_.end() || entries_[*found].name != name) return nullptr;
-  return &entries_[*found];
+  const auto found = byName_.find(name);
+  return found == byName_.end() ? nullptr : &entries_[found->second];
 }
 
 bool CommandTable::Has(const std::wstring& name, CommandTrait trait) const {

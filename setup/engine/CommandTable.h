@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "setup/engine/CommandParameters.h"
@@ -92,9 +93,9 @@ class CommandTable {
 
  private:
   std::vector<CommandEntry> entries_;
-  // Indices of entries_ in order of name (the first of equal names first): every line
-  // looks its command up, so the lookup is a binary search.
-  std::vector<std::size_t> byName_;
+  // The index in entries_ of the first entry of each name: every line looks its command up
+  // more than once.
+  std::unordered_map<std::wstring, std::size_t> byName_;
 };
 
 // The program's commands: the rows of every command family (setup/commands/).
