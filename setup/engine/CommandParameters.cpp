@@ -2,6 +2,7 @@
 // escaped as %XX so that any text survives a rewrite of the script.
 #include "setup/engine/CommandParameters.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -117,7 +118,7 @@ void CommandParameters::Parse(const std::wstring& line) {
     std::size_t equals = segment.find(kNameValueSeparator);
     std::wstring_view name = equals == std::wstring_view::npos ? std::wstring_view() : segment.substr(0, equals);
     std::wstring_view value = equals == std::wstring_view::npos ? segment : segment.substr(equals + 1);
-    entries_.insert_or_assign(Unescape(name), Unescape(value));
+    Put(Unescape(name), Unescape(value));
     if (bar == std::wstring_view::npos) return;
     rest.remove_prefix(bar + 1);
   }
@@ -141,24 +142,49 @@ std::wstring CommandParameters::Serialize() const {
   return line;
 }
 
+std::vector<CommandParameters::Entry>::const_iterator CommandParameters::LowerBound(
+    const std::wstring& name) const {
+  return std::lower_bound(entries_.begin(), entries_.end(), name,
+                          [](const Entry& entry, const std::wstring& wanted) { return entry.first < wanted; });
+}
+
 std::wstring CommandParameters::GetParameter(const std::wstring& name) const { return Value(name); }
 
 const std::wstring& CommandParameters::Value(const std::wstring& name) const {
   static const std::wstring kAbsent;
-  auto found = entries_.find(name);
-  return found == entries_.end() ? kAbsent : found->second;
+  const auto found = LowerBound(name);
+  return found == entries_.end() || found->first != name ? kAbsent : found->second;
 }
 
 bool CommandParameters::HasParameter(const std::wstring& name) const {
-  return entries_.count(name) != 0;
+  const auto found = LowerBound(name);
+  return found != entries_.end() && found->first == name;
 }
 
 void CommandParameters::SetParameter(const std::wstring& name, const std::wstring& value) {
-  entries_.insert_or_assign(name, value);
+  Put(name, value);
+}
+
+// Lines are mostly written in order of name already, so a new name usually goes at the end.
+void CommandParameters::Put(std::wstring name, std::wstring value) {
+  if (entries_.empty() || entries_.back().first < name) {
+    entries_.emplace_back(std::move(name), std::move(value));
+    return;
+  }
+  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
+  if (found != entries_.end() && found->first == name) found->second = std::move(value);
+  else entries_.emplace(found, std::move(name), std::move(value));
 }
 
 bool CommandParameters::RemoveParameter(const std::wstring& name) {
-  return entries_.erase(name) != 0;
+  const auto found = LowerBound(name);
+  if (found == entries_.end() || found->first != name) return false;
+  entries_.erase(found);
+  return true;
+}
+
+std::map<std::wstring, std::wstring> CommandParameters::entries() const {
+  return std::map<std::wstring, std::wstring>(entries_.begin(), entries_.end());
 }
 
 namespace {
