@@ -111,6 +111,8 @@ std::wstring UnescapeField(const std::wstring& field) { return Unescape(field); 
 void CommandParameters::Parse(const std::wstring& line) {
   entries_.clear();
   if (line.empty()) return;
+  // One entry per segment, and room for the result the run sets.
+  entries_.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), kSegmentSeparator)) + 2);
   std::wstring_view rest(line);
   for (;;) {
     std::size_t bar = rest.find(kSegmentSeparator);

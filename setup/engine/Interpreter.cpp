@@ -45,7 +45,7 @@ Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text
   // as it did, for nothing has acted since the last sync. So a block it skips needs no
   // record until a line after it acts.
   if (entry != nullptr && entry->handler && !entry->Has(kConditional) && frame.journal != nullptr) {
-    frame.journal->Sync();
+    frame.journal->Sync(frame.state.script);
     frame.lineActs = true;
   }
   if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
@@ -89,10 +89,7 @@ bool RunLine(RunFrame& frame) {
     StoreLine(frame, index, line);
     SaveCommands(frame.state.script, frame.workingCopy);
   }
-  if (frame.journal != nullptr) {
-    frame.journal->Record(frame.state.script);
-    if (frame.lineActs) frame.journal->Sync();
-  }
+  if (frame.journal != nullptr && frame.lineActs) frame.journal->Sync(frame.state.script);
   return flow == Flow::Next || flow == Flow::NextUnstored;
 }
 
@@ -127,6 +124,7 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   Script& script = frame.state.script;
   script.lines = SplitScriptLines(*text);
   script.commandLines.Clear();
+  script.changed.clear();
   script.currentLine = 0;
   // A run resumed from its own working copy keeps that file until it has written the new
   // one: it is the only copy of the script.

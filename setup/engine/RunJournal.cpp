@@ -32,6 +32,15 @@ void AppendDecimalUtf16Le(std::string& bytes, int value) {
   while (count > 0) bytes.append(1, digits[--count]).append(1, '\0');
 }
 
+// Appends the record of line `index`, now reading `line`, to `bytes`.
+void AppendRecord(std::string& bytes, int index, const std::wstring& line) {
+  bytes.append(1, static_cast<char>(kRecord)).append(1, '\0');
+  AppendDecimalUtf16Le(bytes, index);
+  bytes.append("\t\0", 2);
+  text::AppendUtf16Le(bytes, line);
+  bytes.append("\r\0\n\0", 4);
+}
+
 // The journal's lines, without a last line cut off in the middle of its writing.
 std::vector<std::wstring> CompleteLines(const std::wstring& text) {
   std::vector<std::wstring> lines = SplitScriptLines(text);
@@ -77,7 +86,6 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
 bool RunJournal::Start(const std::vector<std::wstring>& lines) {
   file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
                                        platform::file::CreateAlways, platform::file::AttributeNormal));
-  pending_.clear();
   std::string bytes;
   const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(lines.size()));
   AppendUtf16LeLines(bytes, header + L"\r\n", lines);
@@ -91,36 +99,22 @@ bool RunJournal::Start(const std::vector<std::wstring>& lines) {
   return false;
 }
 
-void RunJournal::Record(Script& script) {
+void RunJournal::Sync(Script& script) {
   if (script.changed.empty()) return;
-  std::sort(script.changed.begin(), script.changed.end());
-  const auto end = std::unique(script.changed.begin(), script.changed.end());
-  if (file_.Valid())
-    for (auto index = script.changed.begin(); index != end; ++index)
-      AppendRecord(*index, script.lines[static_cast<std::size_t>(*index)]);
-  script.changed.clear();
-}
-
-void RunJournal::AppendRecord(int index, const std::wstring& line) {
-  pending_.append(1, static_cast<char>(kRecord)).append(1, '\0');
-  AppendDecimalUtf16Le(pending_, index);
-  pending_.append("\t\0", 2);
-  text::AppendUtf16Le(pending_, line);
-  pending_.append("\r\0\n\0", 4);
-}
-
-void RunJournal::Sync() {
-  if (pending_.empty() || !file_.Valid()) return;
-  const bool written = WriteWhole(file_.Get(), pending_) && platform::files().Flush(file_.Get());
-  pending_.clear();
-  if (written) return;
+  std::vector<int> indices;
+  indices.swap(script.changed);
+  if (!file_.Valid()) return;
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  std::string bytes;
+  for (const int index : indices) AppendRecord(bytes, index, script.lines[static_cast<std::size_t>(index)]);
+  if (WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get())) return;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run could not be recorded (0x%X: %s).",
              failure.code, failure.text);
 }
 
 void RunJournal::Finish() {
-  pending_.clear();
   if (!file_.Valid()) return;
   file_.Reset();
   platform::files().Delete(path_);

@@ -1,7 +1,7 @@
 // The progress of a run, kept beside its working copy while it runs ("<copy>.progress"):
-// the lines the run started from, then each line it rewrote. The records of rewritten lines
-// wait in memory and are written together at Sync: before a line acts on the machine and
-// after it acted, so that a line that did nothing to the machine costs no write.
+// the lines the run started from, then each line it rewrote. The script notes the lines it
+// rewrites; they are written together at Sync, before a line acts on the machine and after
+// it acted, so that a line that did nothing to the machine costs no write.
 // A run that ends in order removes it. A run cut off (power lost, process killed) leaves
 // it, and the next run of the same script resumes from it instead of running again the
 // lines that had already run.
@@ -31,24 +31,18 @@ class RunJournal {
   // cannot be written: the run goes on without one.
   bool Start(const std::vector<std::wstring>& lines);
 
-  // Records the lines `script` noted as changed and clears the notes.
-  void Record(Script& script);
-
-  // Writes what was recorded and makes it durable: before a line whose command acts on the
-  // machine, after such a line, and before a run that could not save its working copy
-  // ends. A record not yet synced is lost with the power.
-  void Sync();
+  // Writes the lines `script` noted as changed since the last sync, each as it reads now,
+  // makes them durable, and clears the notes: before a line whose command acts on the
+  // machine, and after such a line. Lines changed since are lost with the power, which is
+  // harmless, as none of them acted.
+  void Sync(Script& script);
 
   // The run ended in order: the journal is removed.
   void Finish();
 
  private:
-  // Adds the record of line `index` now reading `line` to the pending records.
-  void AppendRecord(int index, const std::wstring& line);
-
   std::wstring path_;
   platform::ScopedHandle file_;
-  std::string pending_;  // records not written yet, as UTF-16LE bytes
 };
 
 }  // namespace setup

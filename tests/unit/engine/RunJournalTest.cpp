@@ -50,9 +50,10 @@ TEST_F(RunJournalTest, ACutRunGivesBackItsLinesAndAnEndedOneNothing) {
       setup::Script script;
       script.lines = started;
       script.Set(0, L"alert|message=a|result=success");
-      journal.Record(script);
-      EXPECT_TRUE(script.changed.empty());
-      if (c.synced) journal.Sync();
+      if (c.synced) {
+        journal.Sync(script);
+        EXPECT_TRUE(script.changed.empty());
+      }
     }  // cut: the journal is never finished
     sim().PutFile(kCopy + L".progress", sim().FileBytes(kCopy + L".progress").value_or(std::string()) + c.tail);
     EXPECT_EQ(setup::RunJournal(kCopy).Recover(c.asked, c.sameFile), c.recovered);
