@@ -34,8 +34,9 @@ Flow RunUnhandled(CommandParameters& line, const std::wstring& text) {
   return Flow::Next;
 }
 
-Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
-  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+// `entry`: the line's command in the table, or null.
+Flow Dispatch(RunFrame& frame, const CommandEntry* entry, CommandParameters& line,
+              const std::wstring& text) {
   // Some commands do nothing before Vista; they are skipped even inside a section.
   if (entry != nullptr && entry->skipBeforeVista != nullptr && !frame.state.isVistaOrLater &&
       entry->skipBeforeVista(line))
@@ -63,12 +64,13 @@ Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& t
                line.Result());
     return Flow::Next;
   }
-  if (!frame.commands.Has(line.CommandName(), kSetsOwnResult)) line.SetResult(LineResult::Failure);
+  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+  if (entry == nullptr || !entry->Has(kSetsOwnResult)) line.SetResult(LineResult::Failure);
   if (frame.pendingEndIf > 0) {
     SkipLineInBlock(frame, line);
     return Flow::Next;
   }
-  return Dispatch(frame, line, text);
+  return Dispatch(frame, entry, line, text);
 }
 
 // Runs the current line. False when the run stops.

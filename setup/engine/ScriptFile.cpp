@@ -137,10 +137,10 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
   TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
   WarnOfOtherEncodings(bytes);
   std::wstring units = text::Utf16LeToWide(bytes);
-  std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
-  std::wstring text = prefix;
-  text.append(units, start, std::wstring::npos);
-  return text;
+  const std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
+  // In place: the script may be large, and most have no prefix.
+  units.replace(0, start, prefix);
+  return units;
 }
 
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
