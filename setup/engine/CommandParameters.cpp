@@ -163,8 +163,12 @@ bool CommandParameters::HasParameter(const std::wstring& name) const {
   return found != entries_.end() && found->first == name;
 }
 
+// An entry already there takes the value in its own storage, without a new allocation when
+// it fits: every line's result is preset, then set again.
 void CommandParameters::SetParameter(const std::wstring& name, const std::wstring& value) {
-  Put(name, value);
+  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
+  if (found != entries_.end() && found->first == name) found->second.assign(value);
+  else entries_.emplace(found, name, value);
 }
 
 // Lines are mostly written in order of name already, so a new name usually goes at the end.
