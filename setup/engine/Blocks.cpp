@@ -18,11 +18,12 @@ Flow SkipBlockUnless(RunFrame& frame, bool conditionHolds) {
 
 void SkipLineInBlock(RunFrame& frame, CommandParameters& line) {
   line.SetResult(LineResult::Success);
-  const std::wstring& command = line.CommandName();
-  if (frame.commands.Has(command, kClosesBlock)) {
+  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+  const unsigned traits = entry != nullptr ? entry->traits : kPlainCommand;
+  if ((traits & kClosesBlock) != 0) {
     --frame.pendingEndIf;
     TAMBER_LOG(Info, L"Run", L"Pending end-if count decrementing to %d", frame.pendingEndIf);
-  } else if (frame.commands.Has(command, kConditional)) {
+  } else if ((traits & kConditional) != 0) {
     ++frame.pendingEndIf;
     TAMBER_LOG(Info, L"Run", L"Skipping if statement, incrementing end-if count to %d",
                frame.pendingEndIf);
