@@ -45,8 +45,8 @@ void CloseInnermostBlock(RunFrame& frame) {
 }
 
 void TrackOpenBlock(RunFrame& frame, int index, const CommandParameters& line) {
+  if (line.ResultIs(LineResult::Success)) return;  // first: it needs no table lookup
   if (!frame.commands.Has(line.CommandName(), kConditional)) return;
-  if (line.ResultIs(LineResult::Success)) return;
   if (!frame.openBlocks.empty() && frame.openBlocks.back() >= index) return;
   frame.openBlocks.push_back(index);
 }

@@ -144,6 +144,12 @@ std::wstring CommandParameters::Serialize() const {
   return line;
 }
 
+// The empty name sorts first: the command, when there is one, is the first entry.
+const std::wstring& CommandParameters::CommandName() const {
+  static const std::wstring kNone;
+  return entries_.empty() || !entries_.front().first.empty() ? kNone : entries_.front().second;
+}
+
 std::vector<CommandParameters::Entry>::const_iterator CommandParameters::LowerBound(
     const std::wstring& name) const {
   return std::lower_bound(entries_.begin(), entries_.end(), name,
@@ -205,6 +211,11 @@ const std::wstring& ResultWord(LineResult result) {
 const std::wstring& CommandParameters::Result() const { return Value(kResultName); }
 
 void CommandParameters::SetResult(LineResult result) { SetParameter(kResultName, ResultWord(result)); }
+
+bool CommandParameters::AlreadyRan() const {
+  const std::wstring& result = Value(kResultName);
+  return result == ResultWord(LineResult::Success) || result == ResultWord(LineResult::Failure);
+}
 
 bool CommandParameters::ResultIs(LineResult result) const {
   return Value(kResultName) == ResultWord(result);

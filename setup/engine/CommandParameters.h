@@ -32,7 +32,7 @@ class CommandParameters {
   bool RemoveParameter(const std::wstring& name);
   // The command, the value under the empty name. The reference stays valid until the
   // record is next changed.
-  const std::wstring& CommandName() const { return Value(std::wstring()); }
+  const std::wstring& CommandName() const;
 
   // The line's "result" as written, empty when it has none; valid as CommandName's.
   const std::wstring& Result() const;
@@ -41,7 +41,7 @@ class CommandParameters {
   // True when the line's "result" is `result`.
   bool ResultIs(LineResult result) const;
   // True when the line ran before and is skipped now ("success" or "failure").
-  bool AlreadyRan() const { return ResultIs(LineResult::Success) || ResultIs(LineResult::Failure); }
+  bool AlreadyRan() const;
 
   // Every entry, as a map (a copy: for checks and tests, not for each line of a run).
   std::map<std::wstring, std::wstring> entries() const;
