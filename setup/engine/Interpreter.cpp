@@ -121,10 +121,10 @@ void RunLines(RunFrame& frame) {
 // Reads the script into the state and clears the way for its working copy. False when the
 // script cannot be read.
 bool LoadScript(RunFrame& frame, const ScriptRun& run) {
-  const std::optional<std::wstring> text = ReadScriptFile(run.source, run.prefix);
-  if (!text) return false;
+  std::optional<std::vector<std::wstring>> lines = ReadScriptLines(run.source, run.prefix);
+  if (!lines) return false;
   Script& script = frame.state.script;
-  script.lines = SplitScriptLines(*text);
+  script.lines = std::move(*lines);
   script.commandLines.Clear();
   script.changed.clear();
   script.currentLine = 0;

@@ -118,7 +118,10 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
   return rootUri.empty() ? std::wstring() : ProgramCommands().NameWith(kRecordsRootUri) + L"\r\n";
 }
 
-std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
+namespace {
+
+// The bytes of the script file at `path`, as ReadScriptFile reads them.
+std::optional<std::string> ReadScriptBytes(const std::wstring& path) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
@@ -136,11 +139,46 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
   std::string bytes(static_cast<std::size_t>(size), '\0');
   TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
   WarnOfOtherEncodings(bytes);
-  std::wstring units = text::Utf16LeToWide(bytes);
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
+  const std::optional<std::string> bytes = ReadScriptBytes(path);
+  if (!bytes) return std::nullopt;
+  std::wstring units = text::Utf16LeToWide(*bytes);
   const std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
   // In place: the script may be large, and most have no prefix.
   units.replace(0, start, prefix);
   return units;
+}
+
+std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
+                                                         const std::wstring& prefix) {
+  const std::optional<std::string> bytes = ReadScriptBytes(path);
+  if (!bytes) return std::nullopt;
+  std::vector<std::wstring> lines = SplitScriptLines(prefix);
+  AppendUtf16LeLines(lines, *bytes);
+  return lines;
+}
+
+void AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view bytes) {
+  const std::size_t units = bytes.size() / 2;
+  const auto unit = [&bytes](std::size_t i) {
+    return static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  };
+  std::size_t pos = units > 0 && unit(0) == kByteOrderMark ? 1 : 0;
+  for (;;) {
+    while (pos < units && IsLineBreak(unit(pos))) ++pos;
+    if (pos == units) return;
+    std::size_t end = pos;
+    while (end < units && !IsLineBreak(unit(end))) ++end;
+    std::wstring& line = lines.emplace_back(end - pos, L'\0');
+    for (std::size_t i = pos; i < end; ++i) line[i - pos] = unit(i);
+    pos = end;
+  }
 }
 
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
