@@ -113,13 +113,26 @@ std::wstring Utf16LeToWide(std::string_view bytes) {
 }
 
 std::string WideToUtf16Le(std::wstring_view wide) {
-  std::string out(wide.size() * 2, '\0');
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    auto unit = static_cast<std::uint32_t>(wide[i]);
-    out[2 * i] = static_cast<char>(unit & 0xFF);
-    out[2 * i + 1] = static_cast<char>((unit >> 8) & 0xFF);
-  }
+  std::string out;
+  AppendUtf16Le(out, wide);
   return out;
+}
+
+// Through a buffer on the stack, appended a piece at a time: growing `out` by resize would
+// first fill it with zeros.
+void AppendUtf16Le(std::string& out, std::wstring_view wide) {
+  constexpr std::size_t kPiece = 256;
+  char piece[kPiece * 2];
+  while (!wide.empty()) {
+    const std::size_t count = wide.size() < kPiece ? wide.size() : kPiece;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto unit = static_cast<std::uint32_t>(wide[i]);
+      piece[2 * i] = static_cast<char>(unit & 0xFF);
+      piece[2 * i + 1] = static_cast<char>((unit >> 8) & 0xFF);
+    }
+    out.append(piece, count * 2);
+    wide.remove_prefix(count);
+  }
 }
 
 int CompareIgnoreAsciiCase(std::wstring_view a, std::wstring_view b) {

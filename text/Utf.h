@@ -25,6 +25,8 @@ std::wstring Utf16LeToWide(std::string_view bytes);
 
 // UTF-16LE bytes of code units (the low 16 bits of each wchar_t), without a byte-order mark.
 std::string WideToUtf16Le(std::wstring_view wide);
+// The same bytes appended to `out`: files built line by line need no whole wide copy first.
+void AppendUtf16Le(std::string& out, std::wstring_view wide);
 
 // Compares with 'A'-'Z' taken as 'a'-'z' and every other code unit as itself: negative, zero
 // or positive as `a` sorts before, with or after `b`.

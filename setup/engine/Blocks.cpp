@@ -10,41 +10,20 @@ constexpr char kLogSource[] = "Tamber4Setup";
 
 }  // namespace
 
-// The lines of the block opened at `opener` that is being skipped, through its end-if, as
-// the loop will store them: "success" on every line that had not run, nesting counted as
-// the loop counts it. The journal takes them at once, so that a run cut inside the block
-// resumes after it instead of running its lines.
-void JournalSkippedBlock(RunFrame& frame, int opener) {
-  if (frame.journal == nullptr) return;
-  std::vector<std::pair<int, std::wstring>> lines;
-  int depth = 1;
-  for (int index = opener + 1; index < frame.lineCount && depth > 0; ++index) {
-    CommandParameters line;
-    line.Parse(frame.state.script.lines[static_cast<std::size_t>(index)]);
-    if (line.AlreadyRan()) continue;
-    const std::wstring command = line.CommandName();
-    if (frame.commands.Has(command, kConditional)) ++depth;
-    if (frame.commands.Has(command, kClosesBlock)) --depth;
-    line.SetResult(LineResult::Success);
-    lines.emplace_back(index, line.Serialize());
-  }
-  frame.journal->RecordAhead(lines);
-}
-
 Flow SkipBlockUnless(RunFrame& frame, bool conditionHolds) {
   if (conditionHolds) return Flow::Next;
-  if (frame.pendingEndIf == 0) JournalSkippedBlock(frame, frame.state.script.currentLine);
   ++frame.pendingEndIf;
   return Flow::Next;
 }
 
 void SkipLineInBlock(RunFrame& frame, CommandParameters& line) {
   line.SetResult(LineResult::Success);
-  const std::wstring command = line.CommandName();
-  if (frame.commands.Has(command, kClosesBlock)) {
+  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+  const unsigned traits = entry != nullptr ? entry->traits : kPlainCommand;
+  if ((traits & kClosesBlock) != 0) {
     --frame.pendingEndIf;
     TAMBER_LOG(Info, L"Run", L"Pending end-if count decrementing to %d", frame.pendingEndIf);
-  } else if (frame.commands.Has(command, kConditional)) {
+  } else if ((traits & kConditional) != 0) {
     ++frame.pendingEndIf;
     TAMBER_LOG(Info, L"Run", L"Skipping if statement, incrementing end-if count to %d",
                frame.pendingEndIf);
@@ -66,8 +45,8 @@ void CloseInnermostBlock(RunFrame& frame) {
 }
 
 void TrackOpenBlock(RunFrame& frame, int index, const CommandParameters& line) {
+  if (line.ResultIs(LineResult::Success)) return;  // first: it needs no table lookup
   if (!frame.commands.Has(line.CommandName(), kConditional)) return;
-  if (line.ResultIs(LineResult::Success)) return;
   if (!frame.openBlocks.empty() && frame.openBlocks.back() >= index) return;
   frame.openBlocks.push_back(index);
 }

@@ -2,6 +2,7 @@
 // escaped as %XX so that any text survives a rewrite of the script.
 #include "setup/engine/CommandParameters.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -17,18 +18,20 @@ bool NeedsEscape(wchar_t c) {
          c == kSegmentSeparator;
 }
 
+// Copies the runs between escaped characters in one append each: most fields have none.
 void AppendEscaped(std::wstring& out, std::wstring_view field) {
   static const wchar_t kHex[] = L"0123456789ABCDEF";
-  for (wchar_t c : field) {
-    if (!NeedsEscape(c)) {
-      out.push_back(c);
-      continue;
-    }
-    auto code = static_cast<unsigned>(c);
-    out.push_back(kEscape);
-    out.push_back(kHex[code >> 4]);
-    out.push_back(kHex[code & 0xF]);
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const wchar_t c = field[i];
+    if (!NeedsEscape(c)) continue;
+    out.append(field.data() + run, i - run);
+    const auto code = static_cast<unsigned>(c);
+    const wchar_t escape[] = {kEscape, kHex[code >> 4], kHex[code & 0xF]};
+    out.append(escape, 3);
+    run = i + 1;
   }
+  out.append(field.data() + run, field.size() - run);
 }
 
 int HexValue(wchar_t c) {
@@ -108,6 +111,8 @@ std::wstring UnescapeField(const std::wstring& field) { return Unescape(field); 
 void CommandParameters::Parse(const std::wstring& line) {
   entries_.clear();
   if (line.empty()) return;
+  // One entry per segment, and room for the result the run sets.
+  entries_.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), kSegmentSeparator)) + 2);
   std::wstring_view rest(line);
   for (;;) {
     std::size_t bar = rest.find(kSegmentSeparator);
@@ -115,7 +120,7 @@ void CommandParameters::Parse(const std::wstring& line) {
     std::size_t equals = segment.find(kNameValueSeparator);
     std::wstring_view name = equals == std::wstring_view::npos ? std::wstring_view() : segment.substr(0, equals);
     std::wstring_view value = equals == std::wstring_view::npos ? segment : segment.substr(equals + 1);
-    entries_.insert_or_assign(Unescape(name), Unescape(value));
+    Put(Unescape(name), Unescape(value));
     if (bar == std::wstring_view::npos) return;
     rest.remove_prefix(bar + 1);
   }
@@ -123,6 +128,9 @@ void CommandParameters::Parse(const std::wstring& line) {
 
 std::wstring CommandParameters::Serialize() const {
   std::wstring line;
+  std::size_t size = 0;
+  for (const auto& [name, value] : entries_) size += name.size() + value.size() + 2;
+  line.reserve(size + size / 8);  // room for a few escapes without growing
   bool first = true;
   for (const auto& [name, value] : entries_) {
     if (!first) line.push_back(kSegmentSeparator);
@@ -136,21 +144,59 @@ std::wstring CommandParameters::Serialize() const {
   return line;
 }
 
-std::wstring CommandParameters::GetParameter(const std::wstring& name) const {
-  auto found = entries_.find(name);
-  return found == entries_.end() ? std::wstring() : found->second;
+// The empty name sorts first: the command, when there is one, is the first entry.
+const std::wstring& CommandParameters::CommandName() const {
+  static const std::wstring kNone;
+  return entries_.empty() || !entries_.front().first.empty() ? kNone : entries_.front().second;
+}
+
+std::vector<CommandParameters::Entry>::const_iterator CommandParameters::LowerBound(
+    const std::wstring& name) const {
+  return std::lower_bound(entries_.begin(), entries_.end(), name,
+                          [](const Entry& entry, const std::wstring& wanted) { return entry.first < wanted; });
+}
+
+std::wstring CommandParameters::GetParameter(const std::wstring& name) const { return Value(name); }
+
+const std::wstring& CommandParameters::Value(const std::wstring& name) const {
+  static const std::wstring kAbsent;
+  const auto found = LowerBound(name);
+  return found == entries_.end() || found->first != name ? kAbsent : found->second;
 }
 
 bool CommandParameters::HasParameter(const std::wstring& name) const {
-  return entries_.count(name) != 0;
+  const auto found = LowerBound(name);
+  return found != entries_.end() && found->first == name;
 }
 
+// An entry already there takes the value in its own storage, without a new allocation when
+// it fits: every line's result is preset, then set again.
 void CommandParameters::SetParameter(const std::wstring& name, const std::wstring& value) {
-  entries_.insert_or_assign(name, value);
+  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
+  if (found != entries_.end() && found->first == name) found->second.assign(value);
+  else entries_.emplace(found, name, value);
+}
+
+// Lines are mostly written in order of name already, so a new name usually goes at the end.
+void CommandParameters::Put(std::wstring name, std::wstring value) {
+  if (entries_.empty() || entries_.back().first < name) {
+    entries_.emplace_back(std::move(name), std::move(value));
+    return;
+  }
+  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
+  if (found != entries_.end() && found->first == name) found->second = std::move(value);
+  else entries_.emplace(found, std::move(name), std::move(value));
 }
 
 bool CommandParameters::RemoveParameter(const std::wstring& name) {
-  return entries_.erase(name) != 0;
+  const auto found = LowerBound(name);
+  if (found == entries_.end() || found->first != name) return false;
+  entries_.erase(found);
+  return true;
+}
+
+std::map<std::wstring, std::wstring> CommandParameters::entries() const {
+  return std::map<std::wstring, std::wstring>(entries_.begin(), entries_.end());
 }
 
 namespace {
@@ -162,12 +208,17 @@ const std::wstring& ResultWord(LineResult result) {
   return kWords[static_cast<int>(result)];
 }
 
-std::wstring CommandParameters::Result() const { return GetParameter(kResultName); }
+const std::wstring& CommandParameters::Result() const { return Value(kResultName); }
 
 void CommandParameters::SetResult(LineResult result) { SetParameter(kResultName, ResultWord(result)); }
 
+bool CommandParameters::AlreadyRan() const {
+  const std::wstring& result = Value(kResultName);
+  return result == ResultWord(LineResult::Success) || result == ResultWord(LineResult::Failure);
+}
+
 bool CommandParameters::ResultIs(LineResult result) const {
-  return GetParameter(kResultName) == ResultWord(result);
+  return Value(kResultName) == ResultWord(result);
 }
 
 }  // namespace setup

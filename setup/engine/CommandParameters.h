@@ -4,6 +4,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace setup {
 
@@ -28,21 +30,35 @@ class CommandParameters {
   void SetParameter(const std::wstring& name, const std::wstring& value);
   // True when the name was present.
   bool RemoveParameter(const std::wstring& name);
-  std::wstring CommandName() const { return GetParameter(std::wstring()); }
+  // The command, the value under the empty name. The reference stays valid until the
+  // record is next changed.
+  const std::wstring& CommandName() const;
 
-  // The line's "result" as written, empty when it has none.
-  std::wstring Result() const;
+  // The line's "result" as written, empty when it has none; valid as CommandName's.
+  const std::wstring& Result() const;
   // Sets the line's "result".
   void SetResult(LineResult result);
   // True when the line's "result" is `result`.
   bool ResultIs(LineResult result) const;
   // True when the line ran before and is skipped now ("success" or "failure").
-  bool AlreadyRan() const { return ResultIs(LineResult::Success) || ResultIs(LineResult::Failure); }
+  bool AlreadyRan() const;
 
-  const std::map<std::wstring, std::wstring>& entries() const { return entries_; }
+  // Every entry, as a map (a copy: for checks and tests, not for each line of a run).
+  std::map<std::wstring, std::wstring> entries() const;
 
  private:
-  std::map<std::wstring, std::wstring> entries_;
+  using Entry = std::pair<std::wstring, std::wstring>;
+
+  // The value of `name`, or an empty text that lives as long as the program.
+  const std::wstring& Value(const std::wstring& name) const;
+  // Sets `name` to `value`, taking both.
+  void Put(std::wstring name, std::wstring value);
+  // The first entry whose name is not below `name`.
+  std::vector<Entry>::const_iterator LowerBound(const std::wstring& name) const;
+
+  // Sorted by name in code-unit order, names unique: a line has a handful of entries, and
+  // one vector costs less than a tree node per entry.
+  std::vector<Entry> entries_;
 };
 
 // One name or value of a line. Escaping writes every code unit below U+0020 and every

@@ -2,10 +2,13 @@
 
 namespace setup {
 
+CommandTable::CommandTable(std::vector<CommandEntry> entries) : entries_(std::move(entries)) {
+  for (std::size_t i = 0; i < entries_.size(); ++i) byName_.emplace(entries_[i].name, i);
+}
+
 const CommandEntry* CommandTable::Find(const std::wstring& name) const {
-  for (const CommandEntry& entry : entries_)
-    if (entry.name == name) return &entry;
-  return nullptr;
+  const auto found = byName_.find(name);
+  return found == byName_.end() ? nullptr : &entries_[found->second];
 }
 
 bool CommandTable::Has(const std::wstring& name, CommandTrait trait) const {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "setup/engine/CommandParameters.h"
@@ -15,7 +16,9 @@ namespace setup {
 
 enum CommandTrait : unsigned {
   kPlainCommand = 0,
-  kConditional = 1 << 0,      // opens a block that is skipped when the handler returns false
+  kConditional = 1 << 0,      // opens a block that is skipped when the handler returns false;
+                              // the handler only looks at the machine, so its line is
+                              // journaled with the lines after it, not synced on its own
   kSetsOwnResult = 1 << 1,    // the interpreter presets no "failure" result
   kDelegated = 1 << 2,        // runs in the elevated instance while an elevated section is open
   kClosesBlock = 1 << 3,      // closes the innermost conditional block ("end-if")
@@ -76,7 +79,7 @@ constexpr CommandRows RowsOf(const CommandRow (&rows)[N]) {
 
 class CommandTable {
  public:
-  explicit CommandTable(std::vector<CommandEntry> entries) : entries_(std::move(entries)) {}
+  explicit CommandTable(std::vector<CommandEntry> entries);
 
   // The entry named `name`, or null.
   const CommandEntry* Find(const std::wstring& name) const;
@@ -90,6 +93,9 @@ class CommandTable {
 
  private:
   std::vector<CommandEntry> entries_;
+  // The index in entries_ of the first entry of each name: every line looks its command up
+  // more than once.
+  std::unordered_map<std::wstring, std::size_t> byName_;
 };
 
 // The program's commands: the rows of every command family (setup/commands/).

@@ -25,7 +25,10 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail) {
 // download of the section (its uri ends with `uri`): the elevated instance took it over.
 void MarkEarlierDownload(SetupState& state, int start, const std::wstring& command,
                          const std::wstring& uri) {
-  for (int index = start - 1; index >= 0; --index) {
+  const std::vector<int>& lines = state.script.LinesOf(command);
+  for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
+    const int index = *at;
+    if (index >= start) continue;
     CommandParameters earlier;
     earlier.Parse(state.script.lines[static_cast<std::size_t>(index)]);
     if (earlier.CommandName() != command || !EndsWith(earlier.GetParameter(L"uri"), uri))

@@ -26,7 +26,7 @@ void StoreLine(RunFrame& frame, int index, const CommandParameters& line) {
 // A line whose command has no handler: comments succeed, an empty command keeps its preset
 // "failure", anything else succeeds after a Warning naming the line.
 Flow RunUnhandled(CommandParameters& line, const std::wstring& text) {
-  const std::wstring command = line.CommandName();
+  const std::wstring& command = line.CommandName();
   if (command.empty()) return Flow::Next;
   if (command[0] != L'#')
     TAMBER_LOG(Warning, L"Run", L"Unhandled command: '%s'.", text);
@@ -34,14 +34,21 @@ Flow RunUnhandled(CommandParameters& line, const std::wstring& text) {
   return Flow::Next;
 }
 
-Flow Dispatch(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
-  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+// `entry`: the line's command in the table, or null.
+Flow Dispatch(RunFrame& frame, const CommandEntry* entry, CommandParameters& line,
+              const std::wstring& text) {
   // Some commands do nothing before Vista; they are skipped even inside a section.
   if (entry != nullptr && entry->skipBeforeVista != nullptr && !frame.state.isVistaOrLater &&
       entry->skipBeforeVista(line))
     return Flow::Next;
-  // What the lines before did must be on disk before this one acts on the machine.
-  if (entry != nullptr && entry->handler && frame.journal != nullptr) frame.journal->Sync();
+  // What the lines before did must be on disk before this one acts on the machine, and
+  // what it did as soon as it ends. A conditional only looks: rerun after a cut, it decides
+  // as it did, for nothing has acted since the last sync. So a block it skips needs no
+  // record until a line after it acts.
+  if (entry != nullptr && entry->handler && !entry->Has(kConditional) && frame.journal != nullptr) {
+    frame.journal->Sync(frame.state.script);
+    frame.lineActs = true;
+  }
   if (entry != nullptr && entry->Has(kDelegated) && frame.state.inElevatedSection)
     return DelegateToElevatedInstance(frame, line);
   if (entry != nullptr && entry->Has(kDelegated) && frame.elevatedSectionEnd >= 0)
@@ -57,20 +64,23 @@ Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& t
                line.Result());
     return Flow::Next;
   }
-  const std::wstring command = line.CommandName();
-  if (!frame.commands.Has(command, kSetsOwnResult)) line.SetResult(LineResult::Failure);
+  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+  if (entry == nullptr || !entry->Has(kSetsOwnResult)) line.SetResult(LineResult::Failure);
   if (frame.pendingEndIf > 0) {
     SkipLineInBlock(frame, line);
     return Flow::Next;
   }
-  return Dispatch(frame, line, text);
+  return Dispatch(frame, entry, line, text);
 }
 
 // Runs the current line. False when the run stops.
 bool RunLine(RunFrame& frame) {
   const int index = frame.state.script.currentLine;
-  const std::wstring text = frame.state.script.lines[static_cast<std::size_t>(index)];
+  // Read in place: the text is used before the line is stored back, and no command resizes
+  // the script.
+  const std::wstring& text = frame.state.script.lines[static_cast<std::size_t>(index)];
   frame.saveRequested = false;
+  frame.lineActs = false;
   CommandParameters line;
   line.Parse(text);
   TAMBER_LOG(Info, L"Run", L"Processing line %d: %s", index + 1, text);
@@ -81,7 +91,7 @@ bool RunLine(RunFrame& frame) {
     StoreLine(frame, index, line);
     SaveCommands(frame.state.script, frame.workingCopy);
   }
-  if (frame.journal != nullptr) frame.journal->Record(frame.state.script);
+  if (frame.journal != nullptr && frame.lineActs) frame.journal->Sync(frame.state.script);
   return flow == Flow::Next || flow == Flow::NextUnstored;
 }
 
@@ -111,10 +121,12 @@ void RunLines(RunFrame& frame) {
 // Reads the script into the state and clears the way for its working copy. False when the
 // script cannot be read.
 bool LoadScript(RunFrame& frame, const ScriptRun& run) {
-  const std::optional<std::wstring> text = ReadScriptFile(run.source, run.prefix);
-  if (!text) return false;
+  std::optional<std::vector<std::wstring>> lines = ReadScriptLines(run.source, run.prefix);
+  if (!lines) return false;
   Script& script = frame.state.script;
-  script.lines = SplitScriptLines(*text);
+  script.lines = std::move(*lines);
+  script.commandLines.Clear();
+  script.changed.clear();
   script.currentLine = 0;
   // A run resumed from its own working copy keeps that file until it has written the new
   // one: it is the only copy of the script.
@@ -154,7 +166,9 @@ int EndRun(RunFrame& frame) {
   if (frame.status == kRunFail) CancelBackgroundJobs(frame);
   if (!SaveWorkingCopy(frame)) {
     if (frame.status != kRunFail) CancelBackgroundJobs(frame);
-    return kRunFail;  // the journal stays: the next run resumes from it
+    // The journal stays: the next run resumes from it. Its records not yet synced are of
+    // lines that did not act, which may run again; a skipped block is never half written.
+    return kRunFail;
   }
   if (frame.journal != nullptr) frame.journal->Finish();
   const SetupState& state = frame.state;

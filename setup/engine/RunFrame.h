@@ -45,6 +45,9 @@ struct RunFrame {
   int lineCount = 0;
   RunJournal* journal = nullptr;   // the run's progress on disk; null when it keeps none
   bool saveRequested = false;      // the current line asks for the working copy to be written
+  // The current line's command reached its handler: the line may act on the machine, so
+  // the journal syncs before it acts and after it ends.
+  bool lineActs = false;
   // Indices of the conditional lines before the current one whose block is still open (no
   // "success" result), ascending: the innermost open block is the last.
   std::vector<int> openBlocks;

@@ -1,7 +1,7 @@
 #include "setup/engine/RunJournal.h"
 
+#include <algorithm>
 #include <cwchar>
-#include <set>
 
 #include "logging/Log.h"
 #include "platform/Files.h"
@@ -20,7 +20,26 @@ const wchar_t kHeader[] = L"#tamber4-progress ";
 // A rewritten line: this, its index, a tab, its text.
 const wchar_t kRecord = L'@';
 
-std::string Bytes(const std::wstring& text) { return text::WideToUtf16Le(text); }
+// The digits of `value` (not negative) as UTF-16LE: one per line recorded, so not through
+// the formatter.
+void AppendDecimalUtf16Le(std::string& bytes, int value) {
+  char digits[12];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0);
+  while (count > 0) bytes.append(1, digits[--count]).append(1, '\0');
+}
+
+// Appends the record of line `index`, now reading `line`, to `bytes`.
+void AppendRecord(std::string& bytes, int index, const std::wstring& line) {
+  bytes.append(1, static_cast<char>(kRecord)).append(1, '\0');
+  AppendDecimalUtf16Le(bytes, index);
+  bytes.append("\t\0", 2);
+  text::AppendUtf16Le(bytes, line);
+  bytes.append("\r\0\n\0", 4);
+}
 
 // The journal's lines, without a last line cut off in the middle of its writing.
 std::vector<std::wstring> CompleteLines(const std::wstring& text) {
@@ -67,10 +86,10 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
 bool RunJournal::Start(const std::vector<std::wstring>& lines) {
   file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
                                        platform::file::CreateAlways, platform::file::AttributeNormal));
-  std::wstring text(1, L'\xFEFF');
-  text += kHeader + text::DecimalText(lines.size()) + L"\r\n";
-  for (const std::wstring& line : lines) text.append(line).append(L"\r\n");
-  if (file_.Valid() && WriteWhole(file_.Get(), Bytes(text)) && platform::files().Flush(file_.Get()))
+  std::string bytes;
+  const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(lines.size()));
+  AppendUtf16LeLines(bytes, header + L"\r\n", lines);
+  if (file_.Valid() && WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get()))
     return true;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run cannot be kept in '%s' (0x%X: %s); an "
@@ -80,33 +99,19 @@ bool RunJournal::Start(const std::vector<std::wstring>& lines) {
   return false;
 }
 
-void RunJournal::Record(Script& script) {
+void RunJournal::Sync(Script& script) {
   if (script.changed.empty()) return;
-  std::set<int> indices(script.changed.begin(), script.changed.end());
-  script.changed.clear();
-  std::vector<std::pair<int, std::wstring>> lines;
-  for (const int index : indices) lines.emplace_back(index, script.lines[static_cast<std::size_t>(index)]);
-  RecordAhead(lines);
-}
-
-void RunJournal::RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines) {
-  if (!file_.Valid() || lines.empty()) return;
-  std::wstring text;
-  for (const auto& [index, line] : lines)
-    text += kRecord + text::DecimalText(index) + L"\t" + line + L"\r\n";
-  if (WriteWhole(file_.Get(), Bytes(text))) {
-    unsynced_ = true;
-    return;
-  }
+  std::vector<int> indices;
+  indices.swap(script.changed);
+  if (!file_.Valid()) return;
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  std::string bytes;
+  for (const int index : indices) AppendRecord(bytes, index, script.lines[static_cast<std::size_t>(index)]);
+  if (WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get())) return;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run could not be recorded (0x%X: %s).",
              failure.code, failure.text);
-}
-
-void RunJournal::Sync() {
-  if (!unsynced_ || !file_.Valid()) return;
-  platform::files().Flush(file_.Get());
-  unsynced_ = false;
 }
 
 void RunJournal::Finish() {

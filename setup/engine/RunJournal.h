@@ -1,5 +1,7 @@
 // The progress of a run, kept beside its working copy while it runs ("<copy>.progress"):
-// the lines the run started from, then each line it rewrote, appended as the line ends.
+// the lines the run started from, then each line it rewrote. The script notes the lines it
+// rewrites; they are written together at Sync, before a line acts on the machine and after
+// it acted, so that a line that did nothing to the machine costs no write.
 // A run that ends in order removes it. A run cut off (power lost, process killed) leaves
 // it, and the next run of the same script resumes from it instead of running again the
 // lines that had already run.
@@ -29,15 +31,11 @@ class RunJournal {
   // cannot be written: the run goes on without one.
   bool Start(const std::vector<std::wstring>& lines);
 
-  // Appends the lines `script` noted as changed and clears the notes.
-  void Record(Script& script);
-
-  // Appends lines as the run will store them later (index and text): what a run cut before
-  // it gets to them resumes from.
-  void RecordAhead(const std::vector<std::pair<int, std::wstring>>& lines);
-
-  // Makes what was recorded durable, before a line whose command acts on the machine.
-  void Sync();
+  // Writes the lines `script` noted as changed since the last sync, each as it reads now,
+  // makes them durable, and clears the notes: before a line whose command acts on the
+  // machine, and after such a line. Lines changed since are lost with the power, which is
+  // harmless, as none of them acted.
+  void Sync(Script& script);
 
   // The run ended in order: the journal is removed.
   void Finish();
@@ -45,7 +43,6 @@ class RunJournal {
  private:
   std::wstring path_;
   platform::ScopedHandle file_;
-  bool unsynced_ = false;
 };
 
 }  // namespace setup

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "setup/engine/CommandLines.h"
+
 namespace setup {
 
 struct Script {
@@ -12,6 +14,11 @@ struct Script {
   int currentLine = 0;
   // Indices of the lines rewritten through Set since the run's journal last took them.
   std::vector<int> changed;
+  // Where each command's lines are, for commands that look back at earlier lines.
+  CommandLines commandLines;
+
+  // The indices of the lines of `command`, ascending.
+  const std::vector<int>& LinesOf(const std::wstring& command) { return commandLines.Of(lines, command); }
 
   // Rewrites line `index`, noting it for the journal when its text changes.
   void Set(int index, std::wstring text) {

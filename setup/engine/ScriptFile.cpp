@@ -46,10 +46,14 @@ bool ReadWhole(platform::Handle file, std::string& bytes) {
 }
 
 // The bytes of the command file: byte-order mark, then every line and CR LF.
+// Built straight as UTF-16LE bytes, sized once: no whole-script wide text on the way.
 std::string CommandFileBytes(const Script& script) {
-  std::wstring text(1, kByteOrderMark);
-  for (const std::wstring& line : script.lines) text.append(line).append(L"\r\n");
-  return text::WideToUtf16Le(text);
+  std::size_t units = 1;
+  for (const std::wstring& line : script.lines) units += line.size() + 2;
+  std::string bytes;
+  bytes.reserve(units * 2);
+  AppendUtf16LeLines(bytes, std::wstring_view(&kByteOrderMark, 1), script.lines);
+  return bytes;
 }
 
 // Creates `path` afresh and writes `bytes` into it, flushed to disk. False with the last
@@ -81,6 +85,15 @@ void WarnOfOtherEncodings(const std::string& bytes) {
 
 }  // namespace
 
+void AppendUtf16LeLines(std::string& bytes, std::wstring_view first,
+                        const std::vector<std::wstring>& lines) {
+  text::AppendUtf16Le(bytes, first);
+  for (const std::wstring& line : lines) {
+    text::AppendUtf16Le(bytes, line);
+    bytes.append("\r\0\n\0", 4);
+  }
+}
+
 bool StartsAsUtf16Le(std::string_view bytes) {
   if (bytes.size() < 2) return true;
   return (bytes[0] == '\xFF' && bytes[1] == '\xFE') || bytes[1] == '\0';
@@ -105,7 +118,10 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
   return rootUri.empty() ? std::wstring() : ProgramCommands().NameWith(kRecordsRootUri) + L"\r\n";
 }
 
-std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
+namespace {
+
+// The bytes of the script file at `path`, as ReadScriptFile reads them.
+std::optional<std::string> ReadScriptBytes(const std::wstring& path) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
@@ -123,11 +139,46 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
   std::string bytes(static_cast<std::size_t>(size), '\0');
   TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
   WarnOfOtherEncodings(bytes);
-  std::wstring units = text::Utf16LeToWide(bytes);
-  std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
-  std::wstring text = prefix;
-  text.append(units, start, std::wstring::npos);
-  return text;
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
+  const std::optional<std::string> bytes = ReadScriptBytes(path);
+  if (!bytes) return std::nullopt;
+  std::wstring units = text::Utf16LeToWide(*bytes);
+  const std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
+  // In place: the script may be large, and most have no prefix.
+  units.replace(0, start, prefix);
+  return units;
+}
+
+std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
+                                                         const std::wstring& prefix) {
+  const std::optional<std::string> bytes = ReadScriptBytes(path);
+  if (!bytes) return std::nullopt;
+  std::vector<std::wstring> lines = SplitScriptLines(prefix);
+  AppendUtf16LeLines(lines, *bytes);
+  return lines;
+}
+
+void AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view bytes) {
+  const std::size_t units = bytes.size() / 2;
+  const auto unit = [&bytes](std::size_t i) {
+    return static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  };
+  std::size_t pos = units > 0 && unit(0) == kByteOrderMark ? 1 : 0;
+  for (;;) {
+    while (pos < units && IsLineBreak(unit(pos))) ++pos;
+    if (pos == units) return;
+    std::size_t end = pos;
+    while (end < units && !IsLineBreak(unit(end))) ++end;
+    std::wstring& line = lines.emplace_back(end - pos, L'\0');
+    for (std::size_t i = pos; i < end; ++i) line[i - pos] = unit(i);
+    pos = end;
+  }
 }
 
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {

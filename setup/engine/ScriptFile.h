@@ -26,6 +26,16 @@ std::wstring ScriptPrefix(const std::wstring& rootUri);
 // count is read all the same, after a Warning saying so.
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix);
 
+// The lines of the script at `path` with `prefix` in front: what ReadScriptFile reads, cut
+// as SplitScriptLines cuts, without the whole text in between. `prefix` is empty or ends
+// with a line break, as ScriptPrefix's does.
+std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
+                                                         const std::wstring& prefix);
+
+// Appends to `lines` the lines of UTF-16LE `bytes` (one leading U+FEFF skipped, a trailing
+// odd byte ignored), cut as SplitScriptLines cuts.
+void AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view bytes);
+
 // Whether a script file's bytes start as UTF-16LE text: with its byte-order mark, or with a
 // first character whose second byte is zero, as every ASCII character's is. UTF-8 text and
 // UTF-16BE text do not.
@@ -34,6 +44,10 @@ bool StartsAsUtf16Le(std::string_view bytes);
 // The lines of a script text: cut at every CR and LF; runs of line breaks end one line, so
 // no line is empty. Nothing is trimmed.
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text);
+
+// Appends to `bytes` the UTF-16LE bytes of `first`, then of each line followed by CR LF.
+void AppendUtf16LeLines(std::string& bytes, std::wstring_view first,
+                        const std::vector<std::wstring>& lines);
 
 // Writes all of `bytes` to `file`. False with the last error of the failing call, or
 // ERROR_WRITE_FAULT when a write succeeds without writing anything.

@@ -43,14 +43,17 @@ bool ResolveTarget(const SetupState& state, std::wstring* path) {
 void SetEarlierDownloadResult(SetupState& state, const std::wstring& command,
                               const std::wstring& uri, const std::wstring& result) {
   Script& script = state.script;
-  for (int index = script.currentLine - 1; index >= 0; --index) {
+  const std::vector<int>& lines = script.LinesOf(command);
+  for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
+    const int index = *at;
+    if (index >= script.currentLine) continue;
     CommandParameters earlier;
     earlier.Parse(script.lines[static_cast<std::size_t>(index)]);
     if (earlier.CommandName() != command || earlier.GetParameter(L"uri") != uri) continue;
     TAMBER_LOG(Info, kCategory, L"Setting %s for line number %d: '%s' to '%s'.", L"result", index,
                command, result);
     earlier.SetParameter(L"result", result);
-    script.lines[static_cast<std::size_t>(index)] = earlier.Serialize();
+    script.Set(index, earlier.Serialize());  // through Set, so the run's journal keeps it
     return;
   }
 }

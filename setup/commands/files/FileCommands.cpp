@@ -1,5 +1,9 @@
 #include "setup/commands/files/FileCommands.h"
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 #include "ComUtil/IssueError.h"
 #include "logging/Log.h"
 #include "platform/CurrentProcess.h"
@@ -7,6 +11,7 @@
 #include "platform/Machine.h"
 #include "setup/commands/files/SelfCommand.h"
 #include "setup/engine/CommandOutcomes.h"
+#include "setup/engine/CommandTable.h"
 #include "setup/session/CommandLineBuilder.h"
 #include "setup/session/LastErrorReport.h"
 #include "setup/session/Messages.h"
@@ -55,6 +60,20 @@ bool DownloadedFolder(const std::wstring& text, std::wstring* key, std::wstring*
   return *key != L"%%" && !path->empty();
 }
 
+// The lines before the current one of the commands that name a special folder, nearest
+// first.
+std::vector<int> NamingLinesBefore(Script& script) {
+  std::vector<int> found;
+  for (const CommandEntry& entry : ProgramCommands().entries()) {
+    if (!entry.Has(kNamesSpecialFolder)) continue;
+    for (const int index : script.LinesOf(entry.name))
+      if (index < script.currentLine) found.push_back(index);
+  }
+  std::sort(found.begin(), found.end(), std::greater<int>());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
 }  // namespace
 
 void RunCommandCopyFile(CommandParameters& line, const SetupState& state) {
@@ -76,10 +95,9 @@ void RunCommandCopyFile(CommandParameters& line, const SetupState& state) {
 void RunCommandSetSpecialFolderPaths(SetupState& state) {
   TAMBER_LOG(Info, L"RunCommandSetSpecialFolderPaths",
              L"Setting special folder paths from completed download jobs.");
-  const Script& script = state.script;
-  for (int index = script.currentLine - 1; index >= 0; --index) {
+  for (const int index : NamingLinesBefore(state.script)) {
     std::wstring key, path;
-    if (!DownloadedFolder(script.lines[static_cast<std::size_t>(index)], &key, &path)) continue;
+    if (!DownloadedFolder(state.script.lines[static_cast<std::size_t>(index)], &key, &path)) continue;
     TAMBER_LOG(Info, L"RunCommandSetSpecialFolderPaths",
                L"Adding special folder map entry, name '%s', value '%s'.", key, path);
     state.specialFolders[key] = path;

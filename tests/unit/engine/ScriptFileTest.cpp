@@ -53,6 +53,35 @@ TEST(SplitScriptLines, NothingIsTrimmed) {
   EXPECT_EQ(SplitScriptLines(std::wstring(L"a\0b\nc", 5)), (Lines{std::wstring(L"a\0b", 3), L"c"}));
 }
 
+// Reading the lines straight from the file's bytes cuts them as reading the text and then
+// splitting it does.
+TEST_F(ScriptFileTest, LinesReadStraightAgreeWithTheTextSplit) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::wstring prefix;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {"mark and CR LF", kBom + Utf16(L"a\r\nb\r\n"), L"", {L"a", L"b"}},
+      {"no mark, any mix of breaks", Utf16(L"\r\na\n\n\rb\rc"), L"", {L"a", L"b", L"c"}},
+      {"a mark only", kBom, L"", {}},
+      {"nothing", "", L"", {}},
+      {"a trailing odd byte is ignored", Utf16(L"save") + "x", L"", {L"save"}},
+      {"a mark later in the file is text", Utf16(L"a\xFEFF\r\n\xFEFF"), L"", {L"a\xFEFF", L"\xFEFF"}},
+      {"every code unit kept", Utf16(std::wstring(L"\0\u20AC\xD83D\xFFFF", 4)), L"",
+       {std::wstring(L"\0\u20AC\xD83D\xFFFF", 4)}},
+      {"the prefix comes first", kBom + Utf16(L"save"), L"self\r\n", {L"self", L"save"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim().PutFile(kScriptPath, c.bytes);
+    EXPECT_EQ(setup::ReadScriptLines(kScriptPath, c.prefix), c.lines);
+    EXPECT_EQ(SplitScriptLines(ReadScriptFile(kScriptPath, c.prefix).value()), c.lines);
+  }
+  EXPECT_EQ(setup::ReadScriptLines(L"C:\\Setup\\missing.crvdat", L""), std::nullopt);
+}
+
 TEST(ScriptPrefix, SelfLineOnlyForWebScripts) {
   EXPECT_EQ(setup::ScriptPrefix(L""), L"");
   EXPECT_EQ(setup::ScriptPrefix(L"https://example.invalid/setup/"), L"self\r\n");

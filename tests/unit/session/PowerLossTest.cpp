@@ -33,11 +33,18 @@ const installertest::PackageIdentity kPackageB{installertest::kProductB1, instal
                                                L"1.0.0.0"};
 
 // One line of each command family: registry, blocks, files, downloads, programs, prompts,
-// an elevated section with the installer, and a restart.
+// an elevated section with the installer, and a restart; a block whose condition is false
+// holds a program that must never run. The second line takes over the
+// background download of the first, and so rewrites the first line's result.
 const wchar_t* const kLines[] = {
+    L"download|name=Notes|uri=file://C:/Server/notes.txt|file-path=C:\\Downloads\\notes.txt|background=yes",
+    L"download|name=Notes|uri=file://C:/Server/notes.txt|file-path=C:\\Downloads\\notes.txt",
     L"write-registry-dword|registry-path=Software\\P|registry-value-name=A|registry-value-data=1",
     L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=A|registry-value-data=1",
     L"copy-file|source=C:\\Tools\\data.txt|target=C:\\Target",
+    L"end-if",
+    L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=Z|registry-value-data=1",
+    L"execute|program=C:\\Tools\\d.exe|wait=yes",
     L"end-if",
     L"download|name=Package A|uri=file://C:/Server/a.msi|file-path=C:\\Downloads\\a.msi|special-folder-name=PackageA",
     L"set-special-folder-paths",
@@ -109,10 +116,11 @@ class PowerLoss : public ::testing::Test {
     std::wstring script;
     for (const wchar_t* line : kLines) script += std::wstring(line) + L"\r\n";
     m->PutFile(kScript, Utf16(script));
-    for (const wchar_t* program : {L"a", L"b", L"c"})
+    for (const wchar_t* program : {L"a", L"b", L"c", L"d"})
       m->PutProgram(std::wstring(L"C:\\Tools\\") + program + L".exe", {});
     m->PutProgram(L"C:\\Tools\\b.exe", {sectionExitCode});
     m->PutFile(L"C:\\Tools\\data.txt", "data");
+    m->PutFile(L"C:\\Server\\notes.txt", "notes");
     const std::string& packageA = installertest::WixlPackage(kPackageA);
     const std::string& packageB = installertest::WixlPackage(kPackageB);
     ASSERT_FALSE(packageA.empty() || packageB.empty()) << "wixl could not build the packages";
@@ -233,6 +241,7 @@ TEST_F(PowerLoss, ASetupCutAnywhereEndsAsAnUninterruptedOne) {
     ASSERT_EQ(expected.programs.size(), 3u);
     ASSERT_EQ(expected.values.size(), 3u);  // A, B and C; no RunOnce entry left
     ASSERT_TRUE(expected.downloaded);
+    ASSERT_EQ(expected.results.at(0), L"success") << "the second line took over the first's download";
     ASSERT_EQ(expected.products, std::set<std::wstring>{kPackageA.productCode});
 
     for (int n = 0;; ++n) {

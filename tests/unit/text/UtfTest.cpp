@@ -75,6 +75,11 @@ TEST(Utf, Utf16LittleEndianBytes) {
   std::wstring every;
   for (std::uint32_t u = 0; u < 0x10000; ++u) every.push_back(static_cast<wchar_t>(u));
   EXPECT_EQ(Utf16LeToWide(WideToUtf16Le(every)), every);
+  std::string appended("\xFF\xFE", 2);
+  AppendUtf16Le(appended, L"A\r\n");
+  AppendUtf16Le(appended, L"");
+  AppendUtf16Le(appended, L"\u20AC");
+  EXPECT_EQ(appended, std::string("\xFF\xFE" "A\0\r\0\n\0\xAC\x20", 10));
 }
 
 TEST(Utf, CompareIgnoresAsciiCaseOnly) {
