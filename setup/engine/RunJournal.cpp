@@ -83,41 +83,55 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
   return recovered;
 }
 
-bool RunJournal::Start(const std::vector<std::wstring>& lines) {
-  file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
-                                       platform::file::CreateAlways, platform::file::AttributeNormal));
-  std::string bytes;
+void RunJournal::Start(const std::vector<std::wstring>& lines) {
   const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(lines.size()));
-  AppendUtf16LeLines(bytes, header + L"\r\n", lines);
-  if (file_.Valid() && WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get()))
-    return true;
-  const LastErrorReport failure;
-  TAMBER_LOG(Warning, L"Run", L"The progress of this run cannot be kept in '%s' (0x%X: %s); an "
-             L"interrupted run will start again from the beginning.", path_, failure.code, failure.text);
-  file_.Reset();
-  platform::files().Delete(path_);
-  return false;
+  opening_.clear();
+  AppendUtf16LeLines(opening_, header + L"\r\n", lines);
+  state_ = State::Waiting;
 }
 
 void RunJournal::Sync(Script& script) {
   if (script.changed.empty()) return;
   std::vector<int> indices;
   indices.swap(script.changed);
-  if (!file_.Valid()) return;
+  if (state_ != State::Waiting && state_ != State::Open) return;
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
   std::string bytes;
+  if (state_ == State::Waiting) bytes.swap(opening_);
   for (const int index : indices) AppendRecord(bytes, index, script.lines[static_cast<std::size_t>(index)]);
+  if (state_ == State::Waiting) {
+    Open(bytes);
+    return;
+  }
   if (WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get())) return;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run could not be recorded (0x%X: %s).",
              failure.code, failure.text);
 }
 
-void RunJournal::Finish() {
-  if (!file_.Valid()) return;
+void RunJournal::Open(const std::string& bytes) {
+  file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
+                                       platform::file::CreateAlways, platform::file::AttributeNormal));
+  if (file_.Valid() && WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get())) {
+    state_ = State::Open;
+    return;
+  }
+  const LastErrorReport failure;
+  TAMBER_LOG(Warning, L"Run", L"The progress of this run cannot be kept in '%s' (0x%X: %s); an "
+             L"interrupted run will start again from the beginning.", path_, failure.code, failure.text);
   file_.Reset();
   platform::files().Delete(path_);
+  state_ = State::Off;
+}
+
+void RunJournal::Finish() {
+  if (state_ == State::NotStarted) return;
+  // Also removes the journal of an earlier cut run that this run resumed but never rewrote.
+  file_.Reset();
+  opening_.clear();
+  platform::files().Delete(path_);
+  state_ = State::NotStarted;
 }
 
 }  // namespace setup

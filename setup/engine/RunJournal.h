@@ -27,21 +27,32 @@ class RunJournal {
   std::optional<std::vector<std::wstring>> Recover(const std::vector<std::wstring>& started,
                                                    bool sameFile) const;
 
-  // Begins the journal with the lines the run starts from. False, after a Warning, when it
-  // cannot be written: the run goes on without one.
-  bool Start(const std::vector<std::wstring>& lines);
+  // Begins the journal with the lines the run starts from. The file is written only by the
+  // first sync that has a line to record: a run whose lines never act on the machine (or
+  // act without rewriting a line first) writes no journal and flushes nothing for it, and a
+  // run cut before then leaves nothing that an afresh start would not give back.
+  void Start(const std::vector<std::wstring>& lines);
 
   // Writes the lines `script` noted as changed since the last sync, each as it reads now,
   // makes them durable, and clears the notes: before a line whose command acts on the
   // machine, and after such a line. Lines changed since are lost with the power, which is
-  // harmless, as none of them acted.
+  // harmless, as none of them acted. When the journal cannot be written, a Warning says so
+  // and the run goes on without one.
   void Sync(Script& script);
 
   // The run ended in order: the journal is removed.
   void Finish();
 
  private:
+  enum class State { NotStarted, Waiting, Open, Off };
+
+  // Creates the file with its first bytes (the opening lines and the first records), made
+  // durable; on failure, warns and turns the journal off.
+  void Open(const std::string& bytes);
+
   std::wstring path_;
+  State state_ = State::NotStarted;
+  std::string opening_;  // while Waiting: the header and the lines the run started from
   platform::ScopedHandle file_;
 };
 
