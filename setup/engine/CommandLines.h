@@ -9,7 +9,7 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 namespace setup {
@@ -23,7 +23,7 @@ class CommandLines {
 
  private:
   std::size_t indexed_ = 0;  // lines [0, indexed_) are in byCommand_
-  std::unordered_map<std::wstring, std::vector<int>> byCommand_;
+  std::map<std::wstring, std::vector<int>> byCommand_;
 };
 
 }  // namespace setup

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 #include "setup/engine/CommandParameters.h"
@@ -95,7 +95,7 @@ class CommandTable {
   std::vector<CommandEntry> entries_;
   // The index in entries_ of the first entry of each name: every line looks its command up
   // more than once.
-  std::unordered_map<std::wstring, std::size_t> byName_;
+  std::map<std::wstring, std::size_t> byName_;
 };
 
 // The program's commands: the rows of every command family (setup/commands/).
