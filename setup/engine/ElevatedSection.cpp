@@ -25,14 +25,10 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail) {
 // download of the section (its uri ends with `uri`): the elevated instance took it over.
 void MarkEarlierDownload(SetupState& state, int start, const std::wstring& command,
                          const std::wstring& uri) {
-  const std::vector<int>& lines = state.script.LinesOf(command);
-  for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
-    const int index = *at;
-    if (index >= start) continue;
+  for (const int index : state.script.EarlierLinesOf(command, start)) {
     CommandParameters earlier;
     earlier.Parse(state.script.lines[static_cast<std::size_t>(index)]);
-    if (earlier.CommandName() != command || !EndsWith(earlier.GetParameter(L"uri"), uri))
-      continue;
+    if (!EndsWith(earlier.GetParameter(L"uri"), uri)) continue;
     TAMBER_LOG(Info, L"CloseElevatedCommands", L"Setting result for line number %d: '%s' with %s '%s' to '%s'.",
                index, earlier.CommandName(), L"uri", earlier.GetParameter(L"uri"), ResultWord(LineResult::Success));
     earlier.SetResult(LineResult::Success);

@@ -1,13 +1,22 @@
 // The script being interpreted: its line texts in file order, and the current line.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "setup/engine/CommandLines.h"
 
 namespace setup {
+
+// Line indices walked from the nearest down to the first.
+struct EarlierLines {
+  std::vector<int>::const_reverse_iterator first, last;
+  std::vector<int>::const_reverse_iterator begin() const { return first; }
+  std::vector<int>::const_reverse_iterator end() const { return last; }
+};
 
 struct Script {
   std::vector<std::wstring> lines;
@@ -19,6 +28,12 @@ struct Script {
 
   // The indices of the lines of `command`, ascending.
   const std::vector<int>& LinesOf(const std::wstring& command) { return commandLines.Of(lines, command); }
+  // The lines of `command` before line `before`, the nearest first. Valid until the script
+  // grows or is replaced.
+  EarlierLines EarlierLinesOf(const std::wstring& command, int before) {
+    const std::vector<int>& all = LinesOf(command);
+    return {std::make_reverse_iterator(std::lower_bound(all.begin(), all.end(), before)), all.rend()};
+  }
 
   // Rewrites line `index`, noting it for the journal when its text changes.
   void Set(int index, std::wstring text) {

@@ -43,13 +43,10 @@ bool ResolveTarget(const SetupState& state, std::wstring* path) {
 void SetEarlierDownloadResult(SetupState& state, const std::wstring& command,
                               const std::wstring& uri, const std::wstring& result) {
   Script& script = state.script;
-  const std::vector<int>& lines = script.LinesOf(command);
-  for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
-    const int index = *at;
-    if (index >= script.currentLine) continue;
+  for (const int index : script.EarlierLinesOf(command, script.currentLine)) {
     CommandParameters earlier;
     earlier.Parse(script.lines[static_cast<std::size_t>(index)]);
-    if (earlier.CommandName() != command || earlier.GetParameter(L"uri") != uri) continue;
+    if (earlier.GetParameter(L"uri") != uri) continue;
     TAMBER_LOG(Info, kCategory, L"Setting %s for line number %d: '%s' to '%s'.", L"result", index,
                command, result);
     earlier.SetParameter(L"result", result);

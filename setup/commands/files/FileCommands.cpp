@@ -66,8 +66,7 @@ std::vector<int> NamingLinesBefore(Script& script) {
   std::vector<int> found;
   for (const CommandEntry& entry : ProgramCommands().entries()) {
     if (!entry.Has(kNamesSpecialFolder)) continue;
-    for (const int index : script.LinesOf(entry.name))
-      if (index < script.currentLine) found.push_back(index);
+    for (const int index : script.EarlierLinesOf(entry.name, script.currentLine)) found.push_back(index);
   }
   std::sort(found.begin(), found.end(), std::greater<int>());
   found.erase(std::unique(found.begin(), found.end()), found.end());
