@@ -144,10 +144,19 @@ std::wstring CommandParameters::Serialize() const {
   return line;
 }
 
+namespace {
+
+// What a record reads for a name it does not hold.
+const std::wstring& Absent() {
+  static const std::wstring kAbsent;
+  return kAbsent;
+}
+
+}  // namespace
+
 // The empty name sorts first: the command, when there is one, is the first entry.
 const std::wstring& CommandParameters::CommandName() const {
-  static const std::wstring kNone;
-  return entries_.empty() || !entries_.front().first.empty() ? kNone : entries_.front().second;
+  return entries_.empty() || !entries_.front().first.empty() ? Absent() : entries_.front().second;
 }
 
 std::vector<CommandParameters::Entry>::const_iterator CommandParameters::LowerBound(
@@ -156,41 +165,46 @@ std::vector<CommandParameters::Entry>::const_iterator CommandParameters::LowerBo
                           [](const Entry& entry, const std::wstring& wanted) { return entry.first < wanted; });
 }
 
+std::vector<CommandParameters::Entry>::const_iterator CommandParameters::Find(
+    const std::wstring& name) const {
+  const auto found = LowerBound(name);
+  return found != entries_.end() && found->first == name ? found : entries_.end();
+}
+
+std::vector<CommandParameters::Entry>::iterator CommandParameters::Slot(const std::wstring& name) {
+  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
+  if (found != entries_.end() && found->first == name) return found;
+  return entries_.emplace(found, name, std::wstring());
+}
+
 std::wstring CommandParameters::GetParameter(const std::wstring& name) const { return Value(name); }
 
 const std::wstring& CommandParameters::Value(const std::wstring& name) const {
-  static const std::wstring kAbsent;
-  const auto found = LowerBound(name);
-  return found == entries_.end() || found->first != name ? kAbsent : found->second;
+  const auto found = Find(name);
+  return found == entries_.end() ? Absent() : found->second;
 }
 
 bool CommandParameters::HasParameter(const std::wstring& name) const {
-  const auto found = LowerBound(name);
-  return found != entries_.end() && found->first == name;
+  return Find(name) != entries_.end();
 }
 
 // An entry already there takes the value in its own storage, without a new allocation when
 // it fits: every line's result is preset, then set again.
 void CommandParameters::SetParameter(const std::wstring& name, const std::wstring& value) {
-  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
-  if (found != entries_.end() && found->first == name) found->second.assign(value);
-  else entries_.emplace(found, name, value);
+  Slot(name)->second.assign(value);
 }
 
 // Lines are mostly written in order of name already, so a new name usually goes at the end.
 void CommandParameters::Put(std::wstring name, std::wstring value) {
-  if (entries_.empty() || entries_.back().first < name) {
+  if (entries_.empty() || entries_.back().first < name)
     entries_.emplace_back(std::move(name), std::move(value));
-    return;
-  }
-  const auto found = entries_.begin() + (LowerBound(name) - entries_.cbegin());
-  if (found != entries_.end() && found->first == name) found->second = std::move(value);
-  else entries_.emplace(found, std::move(name), std::move(value));
+  else
+    Slot(name)->second = std::move(value);
 }
 
 bool CommandParameters::RemoveParameter(const std::wstring& name) {
-  const auto found = LowerBound(name);
-  if (found == entries_.end() || found->first != name) return false;
+  const auto found = Find(name);
+  if (found == entries_.end()) return false;
   entries_.erase(found);
   return true;
 }

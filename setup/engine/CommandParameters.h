@@ -55,6 +55,10 @@ class CommandParameters {
   void Put(std::wstring name, std::wstring value);
   // The first entry whose name is not below `name`.
   std::vector<Entry>::const_iterator LowerBound(const std::wstring& name) const;
+  // The entry of `name`, or the end.
+  std::vector<Entry>::const_iterator Find(const std::wstring& name) const;
+  // The entry of `name`, made with an empty value when there is none.
+  std::vector<Entry>::iterator Slot(const std::wstring& name);
 
   // Sorted by name in code-unit order, names unique: a line has a handful of entries, and
   // one vector costs less than a tree node per entry.
