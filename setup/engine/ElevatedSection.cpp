@@ -118,10 +118,8 @@ std::optional<std::vector<std::wstring>> ElevatedInstanceLines(RunFrame& frame) 
   if (frame.workingCopy.empty()) return std::nullopt;
   const std::wstring copy = ElevatedWorkingCopy(frame.state, frame.workingCopy,
                                                 text::DecimalText(frame.state.spawnCount - 1));
-  const std::optional<std::wstring> text =
-      copy.empty() ? std::nullopt : ReadScriptFile(copy, std::wstring());
-  if (!text) return std::nullopt;
-  return SplitScriptLines(*text);
+  if (copy.empty()) return std::nullopt;
+  return ReadScriptLines(copy, std::wstring());
 }
 
 // The line of a stop that the elevated instance just waited for left to this run: the

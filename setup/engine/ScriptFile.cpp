@@ -28,6 +28,22 @@ constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max(
 
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
+// Cuts the code units from `pos` to `count`, each read as `unit(i)`, into lines appended to
+// `lines`: CR and LF end a line, and no line is empty. One cut for wide text and for file
+// bytes alike.
+template <typename Unit>
+void AppendCutLines(std::vector<std::wstring>& lines, std::size_t pos, std::size_t count, Unit unit) {
+  for (;;) {
+    while (pos < count && IsLineBreak(unit(pos))) ++pos;
+    if (pos == count) return;
+    std::size_t end = pos;
+    while (end < count && !IsLineBreak(unit(end))) ++end;
+    std::wstring& line = lines.emplace_back(end - pos, L'\0');
+    for (std::size_t i = pos; i < end; ++i) line[i - pos] = unit(i);
+    pos = end;
+  }
+}
+
 // Reads `size` bytes from the start of `file`. False when the read fails (last error set by
 // the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
 bool ReadWhole(platform::Handle file, std::string& bytes) {
@@ -169,29 +185,13 @@ void AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view bytes
     return static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                 (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
   };
-  std::size_t pos = units > 0 && unit(0) == kByteOrderMark ? 1 : 0;
-  for (;;) {
-    while (pos < units && IsLineBreak(unit(pos))) ++pos;
-    if (pos == units) return;
-    std::size_t end = pos;
-    while (end < units && !IsLineBreak(unit(end))) ++end;
-    std::wstring& line = lines.emplace_back(end - pos, L'\0');
-    for (std::size_t i = pos; i < end; ++i) line[i - pos] = unit(i);
-    pos = end;
-  }
+  AppendCutLines(lines, units > 0 && unit(0) == kByteOrderMark ? 1 : 0, units, unit);
 }
 
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
   std::vector<std::wstring> lines;
-  std::size_t pos = 0;
-  for (;;) {
-    while (pos < text.size() && IsLineBreak(text[pos])) ++pos;
-    if (pos == text.size()) return lines;
-    std::size_t end = pos;
-    while (end < text.size() && !IsLineBreak(text[end])) ++end;
-    lines.emplace_back(text.substr(pos, end - pos));
-    pos = end;
-  }
+  AppendCutLines(lines, 0, text.size(), [text](std::size_t i) { return text[i]; });
+  return lines;
 }
 
 void SaveCommands(const Script& script, const std::wstring& path) {
