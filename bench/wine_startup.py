@@ -55,9 +55,7 @@ def timed_runs(scenario, programs, runs):
 
 def loaded_dlls(scenario, program, args):
     """The DLLs Wine loads for one run of `program`, in load order."""
-    env = dict(scenario.env(), WINEDEBUG="+loaddll")
-    command = ["wine", scenario.windows_path(program), *args]
-    trace = wineharness._run(command, env, wineharness.DEFAULT_TIMEOUT, scenario.prefix)
+    trace = scenario.run(program, *args, env={"WINEDEBUG": "+loaddll"})
     names = re.findall(r'Loaded L"([^"]+)"', trace.stderr.decode(errors="replace"))
     return [pathlib.PureWindowsPath(n).name.lower() for n in names]
 

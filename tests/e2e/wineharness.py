@@ -349,11 +349,12 @@ class Scenario:
 
     # -- programs --
 
-    def run(self, program, *args, timeout=DEFAULT_TIMEOUT):
-        """Runs a Windows program (a Unix path) with arguments and waits for it. Returns the
-        CompletedProcess; its returncode holds the low 8 bits of the exit code."""
+    def run(self, program, *args, timeout=DEFAULT_TIMEOUT, env=None):
+        """Runs a Windows program (a Unix path) with arguments and waits for it, with `env`
+        added to the scenario's environment. Returns the CompletedProcess; its returncode
+        holds the low 8 bits of the exit code."""
         command = ["wine", self.windows_path(program), *args]
-        return _run(command, self.env(), timeout, self.prefix)
+        return _run(command, dict(self.env(), **(env or {})), timeout, self.prefix)
 
     def start(self, program, *args):
         """Starts a Windows program without waiting; returns a Background to wait on. Every
