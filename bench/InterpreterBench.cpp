@@ -23,6 +23,7 @@
 #include "platform/sim/SimTempFolder.h"
 #include "setup/engine/CommandParameters.h"
 #include "setup/engine/Interpreter.h"
+#include "setup/engine/ScriptFile.h"
 #include "setup/session/ProcessState.h"
 #include "text/Utf.h"
 
@@ -130,6 +131,21 @@ double TimeInterpret(const std::string& bytes, bool logInfo) {
   return seconds;
 }
 
+// Reading the script file into lines and writing them back, without running them: the part
+// of the interpreter's time that is file and encoding work.
+double TimeReadSave(const std::string& bytes) {
+  platform::sim::SimTempFolder folder("tamber4-bench");
+  platform::sim::SimMachine machine(folder.path());
+  platform::ScopedMachine guard(machine.machine());
+  machine.files().MakeFolders(L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install");
+  machine.PutFile(kSource, bytes);
+  const Clock::time_point start = Clock::now();
+  setup::Script script;
+  script.lines = *setup::ReadScriptLines(kSource, L"");
+  setup::SaveCommands(script, kWorkingCopy);
+  return Seconds(start);
+}
+
 double TimeParseSerialize(const std::vector<std::wstring>& lines) {
   const Clock::time_point start = Clock::now();
   std::size_t total = 0;
@@ -155,6 +171,7 @@ void MeasureScript(const char* what, const std::vector<std::wstring>& lines, boo
   const double interpret = TimeInterpret(bytes, false);
   Report(what, count, interpret);
   if (withInfo) Report("  same, with Info logging", count, TimeInterpret(bytes, true));
+  Report("  of which reading and saving", count, TimeReadSave(bytes));
   const double alone = TimeParseSerialize(lines);
   Report("  parse and serialize alone", count, alone);
   std::printf("  ratio to parse and serialize: %.2fx\n", interpret / alone);

@@ -16,9 +16,8 @@ Flow SkipBlockUnless(RunFrame& frame, bool conditionHolds) {
   return Flow::Next;
 }
 
-void SkipLineInBlock(RunFrame& frame, CommandParameters& line) {
+void SkipLineInBlock(RunFrame& frame, const CommandEntry* entry, CommandParameters& line) {
   line.SetResult(LineResult::Success);
-  const CommandEntry* entry = frame.commands.Find(line.CommandName());
   const unsigned traits = entry != nullptr ? entry->traits : kPlainCommand;
   if ((traits & kClosesBlock) != 0) {
     --frame.pendingEndIf;
@@ -44,9 +43,10 @@ void CloseInnermostBlock(RunFrame& frame) {
   frame.state.script.Set(index, opener.Serialize());
 }
 
-void TrackOpenBlock(RunFrame& frame, int index, const CommandParameters& line) {
-  if (line.ResultIs(LineResult::Success)) return;  // first: it needs no table lookup
-  if (!frame.commands.Has(line.CommandName(), kConditional)) return;
+void TrackOpenBlock(RunFrame& frame, int index, const CommandEntry* entry,
+                    const CommandParameters& line) {
+  if (entry == nullptr || !entry->Has(kConditional)) return;
+  if (line.ResultIs(LineResult::Success)) return;
   if (!frame.openBlocks.empty() && frame.openBlocks.back() >= index) return;
   frame.openBlocks.push_back(index);
 }

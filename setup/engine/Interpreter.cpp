@@ -17,10 +17,11 @@ namespace {
 
 constexpr char kLogSource[] = "Tamber4Setup";
 
-// Puts `line` back into the script as line `index`.
-void StoreLine(RunFrame& frame, int index, const CommandParameters& line) {
+// Puts `line`, whose command is `entry` in the table (or null), back into the script as
+// line `index`.
+void StoreLine(RunFrame& frame, int index, const CommandEntry* entry, const CommandParameters& line) {
   frame.state.script.Set(index, line.Serialize());
-  TrackOpenBlock(frame, index, line);
+  TrackOpenBlock(frame, index, entry, line);
 }
 
 // A line whose command has no handler: comments succeed, an empty command keeps its preset
@@ -57,17 +58,18 @@ Flow Dispatch(RunFrame& frame, const CommandEntry* entry, CommandParameters& lin
   return entry->handler(frame, line);
 }
 
-// Everything between parsing a line and storing it back.
-Flow ProcessLine(RunFrame& frame, CommandParameters& line, const std::wstring& text) {
+// Everything between parsing a line and storing it back. `entry`: the line's command in
+// the table, or null.
+Flow ProcessLine(RunFrame& frame, const CommandEntry* entry, CommandParameters& line,
+                 const std::wstring& text) {
   if (line.AlreadyRan()) {
     TAMBER_LOG(Info, L"Run", L"Line already processed with result '%s', skipping.",
                line.Result());
     return Flow::Next;
   }
-  const CommandEntry* entry = frame.commands.Find(line.CommandName());
   if (entry == nullptr || !entry->Has(kSetsOwnResult)) line.SetResult(LineResult::Failure);
   if (frame.pendingEndIf > 0) {
-    SkipLineInBlock(frame, line);
+    SkipLineInBlock(frame, entry, line);
     return Flow::Next;
   }
   return Dispatch(frame, entry, line, text);
@@ -84,11 +86,12 @@ bool RunLine(RunFrame& frame) {
   CommandParameters line;
   line.Parse(text);
   TAMBER_LOG(Info, L"Run", L"Processing line %d: %s", index + 1, text);
-  const Flow flow = PassSectionEnd(frame, index, ProcessLine(frame, line, text));
-  if (flow == Flow::Next || flow == Flow::Stop) StoreLine(frame, index, line);
+  const CommandEntry* entry = frame.commands.Find(line.CommandName());
+  const Flow flow = PassSectionEnd(frame, index, ProcessLine(frame, entry, line, text));
+  if (flow == Flow::Next || flow == Flow::Stop) StoreLine(frame, index, entry, line);
   if (frame.saveRequested) {
     line.SetResult(LineResult::Success);
-    StoreLine(frame, index, line);
+    StoreLine(frame, index, entry, line);
     SaveCommands(frame.state.script, frame.workingCopy);
   }
   if (frame.journal != nullptr && frame.lineActs) frame.journal->Sync(frame.state.script);
@@ -127,13 +130,15 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   script.lines = std::move(*lines);
   script.commandLines.Clear();
   script.changed.clear();
+  script.keepReplaced = false;
+  script.replaced.clear();
   script.currentLine = 0;
   // A run resumed from its own working copy keeps that file until it has written the new
   // one: it is the only copy of the script.
   const bool sameFile = IsSameFile(run.source, run.workingCopy);
   if (frame.journal != nullptr) {
     if (auto recovered = frame.journal->Recover(script.lines, sameFile)) script.lines = *recovered;
-    frame.journal->Start(script.lines);
+    frame.journal->Start(script);
   }
   frame.lineCount = static_cast<int>(script.lines.size());
   if (!sameFile) platform::files().Delete(run.workingCopy);

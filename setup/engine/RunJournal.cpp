@@ -49,6 +49,27 @@ std::vector<std::wstring> CompleteLines(const std::wstring& text) {
   return lines;
 }
 
+// The journal's first bytes: the header, then the lines the run started from, each as it
+// reads now or, when rewritten since, as it read before its first rewrite.
+std::string OpeningBytes(const Script& script) {
+  std::vector<const std::wstring*> started(script.lines.size());
+  for (std::size_t i = 0; i < started.size(); ++i) started[i] = &script.lines[i];
+  // Backwards, so that a line rewritten twice ends on its first replaced text.
+  for (auto it = script.replaced.rbegin(); it != script.replaced.rend(); ++it)
+    started[static_cast<std::size_t>(it->first)] = &it->second;
+  std::size_t units = 32;
+  for (const std::wstring* line : started) units += line->size() + 2;
+  std::string bytes;
+  bytes.reserve(units * 2);
+  const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(started.size())) + L"\r\n";
+  text::AppendUtf16Le(bytes, header);
+  for (const std::wstring* line : started) {
+    text::AppendUtf16Le(bytes, *line);
+    bytes.append("\r\0\n\0", 4);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 RunJournal::RunJournal(const std::wstring& workingCopy) : path_(workingCopy + L".progress") {}
@@ -83,11 +104,15 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
   return recovered;
 }
 
-void RunJournal::Start(const std::vector<std::wstring>& lines) {
-  const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(lines.size()));
-  opening_.clear();
-  AppendUtf16LeLines(opening_, header + L"\r\n", lines);
+void RunJournal::Start(Script& script) {
+  script.keepReplaced = true;
+  script.replaced.clear();
   state_ = State::Waiting;
+}
+
+void RunJournal::StopKeeping(Script& script) {
+  script.keepReplaced = false;
+  std::vector<std::pair<int, std::wstring>>().swap(script.replaced);
 }
 
 void RunJournal::Sync(Script& script) {
@@ -98,7 +123,10 @@ void RunJournal::Sync(Script& script) {
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
   std::string bytes;
-  if (state_ == State::Waiting) bytes.swap(opening_);
+  if (state_ == State::Waiting) {
+    bytes = OpeningBytes(script);
+    StopKeeping(script);
+  }
   for (const int index : indices) AppendRecord(bytes, index, script.lines[static_cast<std::size_t>(index)]);
   if (state_ == State::Waiting) {
     Open(bytes);
@@ -129,7 +157,6 @@ void RunJournal::Finish() {
   if (state_ == State::NotStarted) return;
   // Also removes the journal of an earlier cut run that this run resumed but never rewrote.
   file_.Reset();
-  opening_.clear();
   platform::files().Delete(path_);
   state_ = State::NotStarted;
 }

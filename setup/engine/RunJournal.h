@@ -27,11 +27,12 @@ class RunJournal {
   std::optional<std::vector<std::wstring>> Recover(const std::vector<std::wstring>& started,
                                                    bool sameFile) const;
 
-  // Begins the journal with the lines the run starts from. The file is written only by the
+  // Begins the journal with the lines `script` starts from; the script keeps the text of
+  // each line it rewrites until the journal has written them. The file is written only by the
   // first sync that has a line to record: a run whose lines never act on the machine (or
   // act without rewriting a line first) writes no journal and flushes nothing for it, and a
   // run cut before then leaves nothing that an afresh start would not give back.
-  void Start(const std::vector<std::wstring>& lines);
+  void Start(Script& script);
 
   // Writes the lines `script` noted as changed since the last sync, each as it reads now,
   // makes them durable, and clears the notes: before a line whose command acts on the
@@ -46,13 +47,15 @@ class RunJournal {
  private:
   enum class State { NotStarted, Waiting, Open, Off };
 
+  // Stops the script keeping the texts it replaces.
+  static void StopKeeping(Script& script);
+
   // Creates the file with its first bytes (the opening lines and the first records), made
   // durable; on failure, warns and turns the journal off.
   void Open(const std::string& bytes);
 
   std::wstring path_;
   State state_ = State::NotStarted;
-  std::string opening_;  // while Waiting: the header and the lines the run started from
   platform::ScopedHandle file_;
 };
 

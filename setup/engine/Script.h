@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "setup/engine/CommandLines.h"
@@ -23,6 +24,11 @@ struct Script {
   int currentLine = 0;
   // Indices of the lines rewritten through Set since the run's journal last took them.
   std::vector<int> changed;
+  // While `keepReplaced` (the run's journal has not yet written the lines the run started
+  // from): the text each rewrite replaced, in the order of the rewrites. Moved, not copied,
+  // so a run that never writes its journal never encodes the script twice.
+  bool keepReplaced = false;
+  std::vector<std::pair<int, std::wstring>> replaced;
   // Where each command's lines are, for commands that look back at earlier lines.
   CommandLines commandLines;
 
@@ -39,6 +45,7 @@ struct Script {
   void Set(int index, std::wstring text) {
     std::wstring& line = lines[static_cast<std::size_t>(index)];
     if (line == text) return;
+    if (keepReplaced) replaced.emplace_back(index, std::move(line));
     line = std::move(text);
     changed.push_back(index);
   }

@@ -48,9 +48,11 @@ TEST_F(RunJournalTest, ACutRunGivesBackItsLinesAndAnEndedOneNothing) {
     sim().files().Delete(kCopy + L".progress");
     {
       setup::RunJournal journal(kCopy);
-      journal.Start(started);
       setup::Script script;
       script.lines = started;
+      journal.Start(script);
+      // Rewritten twice before the journal opens: it still starts from the first text.
+      script.Set(0, L"alert|message=a|result=failure");
       script.Set(0, L"alert|message=a|result=success");
       if (c.synced) {
         journal.Sync(script);
@@ -65,7 +67,9 @@ TEST_F(RunJournalTest, ACutRunGivesBackItsLinesAndAnEndedOneNothing) {
   // A run that ends in order removes the journal, even one an earlier cut run left that
   // this run never rewrote.
   setup::RunJournal ended(kCopy);
-  ended.Start(started);
+  setup::Script endedScript;
+  endedScript.lines = started;
+  ended.Start(endedScript);
   ASSERT_TRUE(sim().FileBytes(kCopy + L".progress").has_value());
   ended.Finish();
   EXPECT_EQ(ended.Recover(started, false), std::nullopt);
