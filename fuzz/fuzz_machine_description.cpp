@@ -8,6 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static platform::sim::SimTempFolder folder("tamber4fuzz-machine");
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::filesystem::path machine = folder.path() / "machine";
+  // Afresh for each input: what one description made on the simulated disk would otherwise
+  // pile up, and every later load would list it.
+  std::filesystem::remove_all(machine);
   std::filesystem::create_directories(machine);
   std::ofstream(machine / "machine.txt", std::ios::binary) << text;
   std::string error;
