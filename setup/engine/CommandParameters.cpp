@@ -12,6 +12,7 @@ namespace {
 constexpr wchar_t kSegmentSeparator = L'|';
 constexpr wchar_t kNameValueSeparator = L'=';
 constexpr wchar_t kEscape = L'%';
+const std::wstring kResultName = L"result";
 
 bool NeedsEscape(wchar_t c) {
   return static_cast<std::uint32_t>(c) < 0x20 || c == kEscape || c == kNameValueSeparator ||
@@ -110,6 +111,7 @@ std::wstring UnescapeField(const std::wstring& field) { return Unescape(field); 
 
 void CommandParameters::Parse(const std::wstring& line) {
   entries_.clear();
+  result_ = kNoResult;
   if (line.empty()) return;
   // One entry per segment, and room for the result the run sets.
   entries_.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), kSegmentSeparator)) + 2);
@@ -127,12 +129,14 @@ void CommandParameters::Parse(const std::wstring& line) {
 }
 
 std::wstring CommandParameters::Serialize() const {
+  const std::wstring& result = ResultText();
+  const bool hasResult = result_ != kNoResult;
   std::wstring line;
-  std::size_t size = 0;
+  std::size_t size = hasResult ? kResultName.size() + result.size() + 2 : 0;
   for (const auto& [name, value] : entries_) size += name.size() + value.size() + 2;
   line.reserve(size + size / 8);  // room for a few escapes without growing
   bool first = true;
-  for (const auto& [name, value] : entries_) {
+  const auto append = [&line, &first](const std::wstring& name, const std::wstring& value) {
     if (!first) line.push_back(kSegmentSeparator);
     first = false;
     if (!name.empty()) {
@@ -140,7 +144,16 @@ std::wstring CommandParameters::Serialize() const {
       line.push_back(kNameValueSeparator);
     }
     AppendEscaped(line, value);
+  };
+  bool resultWritten = !hasResult;
+  for (const auto& [name, value] : entries_) {
+    if (!resultWritten && kResultName < name) {
+      append(kResultName, result);
+      resultWritten = true;
+    }
+    append(name, value);
   }
+  if (!resultWritten) append(kResultName, result);
   return line;
 }
 
@@ -180,22 +193,26 @@ std::vector<CommandParameters::Entry>::iterator CommandParameters::Slot(const st
 std::wstring CommandParameters::GetParameter(const std::wstring& name) const { return Value(name); }
 
 const std::wstring& CommandParameters::Value(const std::wstring& name) const {
+  if (name == kResultName) return ResultText();
   const auto found = Find(name);
   return found == entries_.end() ? Absent() : found->second;
 }
 
 bool CommandParameters::HasParameter(const std::wstring& name) const {
+  if (name == kResultName) return result_ != kNoResult;
   return Find(name) != entries_.end();
 }
 
 // An entry already there takes the value in its own storage, without a new allocation when
 // it fits: every line's result is preset, then set again.
 void CommandParameters::SetParameter(const std::wstring& name, const std::wstring& value) {
+  if (name == kResultName) return SetResultText(value);
   Slot(name)->second.assign(value);
 }
 
 // Lines are mostly written in order of name already, so a new name usually goes at the end.
 void CommandParameters::Put(std::wstring name, std::wstring value) {
+  if (name == kResultName) return SetResultText(std::move(value));
   if (entries_.empty() || entries_.back().first < name)
     entries_.emplace_back(std::move(name), std::move(value));
   else
@@ -203,6 +220,11 @@ void CommandParameters::Put(std::wstring name, std::wstring value) {
 }
 
 bool CommandParameters::RemoveParameter(const std::wstring& name) {
+  if (name == kResultName) {
+    const bool had = result_ != kNoResult;
+    result_ = kNoResult;
+    return had;
+  }
   const auto found = Find(name);
   if (found == entries_.end()) return false;
   entries_.erase(found);
@@ -210,29 +232,44 @@ bool CommandParameters::RemoveParameter(const std::wstring& name) {
 }
 
 std::map<std::wstring, std::wstring> CommandParameters::entries() const {
-  return std::map<std::wstring, std::wstring>(entries_.begin(), entries_.end());
+  std::map<std::wstring, std::wstring> all(entries_.begin(), entries_.end());
+  if (result_ != kNoResult) all.emplace(kResultName, ResultText());
+  return all;
 }
-
-namespace {
-const std::wstring kResultName = L"result";
-}  // namespace
 
 const std::wstring& ResultWord(LineResult result) {
   static const std::wstring kWords[] = {L"success", L"failure", L"repeat"};
   return kWords[static_cast<int>(result)];
 }
 
-const std::wstring& CommandParameters::Result() const { return Value(kResultName); }
+const std::wstring& CommandParameters::ResultText() const {
+  if (result_ == kNoResult) return Absent();
+  if (result_ == kOtherResult) return otherResult_;
+  return ResultWord(static_cast<LineResult>(result_));
+}
 
-void CommandParameters::SetResult(LineResult result) { SetParameter(kResultName, ResultWord(result)); }
+void CommandParameters::SetResultText(std::wstring value) {
+  for (LineResult word : {LineResult::Success, LineResult::Failure, LineResult::Repeat}) {
+    if (value == ResultWord(word)) {
+      result_ = static_cast<int>(word);
+      return;
+    }
+  }
+  otherResult_ = std::move(value);
+  result_ = kOtherResult;
+}
+
+const std::wstring& CommandParameters::Result() const { return ResultText(); }
+
+void CommandParameters::SetResult(LineResult result) { result_ = static_cast<int>(result); }
 
 bool CommandParameters::AlreadyRan() const {
-  const std::wstring& result = Value(kResultName);
-  return result == ResultWord(LineResult::Success) || result == ResultWord(LineResult::Failure);
+  return result_ == static_cast<int>(LineResult::Success) ||
+         result_ == static_cast<int>(LineResult::Failure);
 }
 
 bool CommandParameters::ResultIs(LineResult result) const {
-  return Value(kResultName) == ResultWord(result);
+  return result_ == static_cast<int>(result);
 }
 
 }  // namespace setup

@@ -60,9 +60,21 @@ class CommandParameters {
   // The entry of `name`, made with an empty value when there is none.
   std::vector<Entry>::iterator Slot(const std::wstring& name);
 
+  // The "result" entry's text, empty when it has none.
+  const std::wstring& ResultText() const;
+  // Sets the "result" entry to `value`.
+  void SetResultText(std::wstring value);
+
   // Sorted by name in code-unit order, names unique: a line has a handful of entries, and
-  // one vector costs less than a tree node per entry.
+  // one vector costs less than a tree node per entry. Never holds "result".
   std::vector<Entry> entries_;
+  // The "result" entry, kept apart: every line of a run has its result set twice, and a word
+  // costs no text of its own. kNoResult, a LineResult for its word, or kOtherResult for
+  // `otherResult_` (a text that is none of the words).
+  static constexpr int kNoResult = -1;
+  static constexpr int kOtherResult = 3;
+  int result_ = kNoResult;
+  std::wstring otherResult_;
 };
 
 // One name or value of a line. Escaping writes every code unit below U+0020 and every

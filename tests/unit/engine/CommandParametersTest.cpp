@@ -1,5 +1,7 @@
 #include "setup/engine/CommandParameters.h"
 
+#include <cwchar>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -93,6 +95,52 @@ TEST(CommandParameters, GetSetRemove) {
   EXPECT_TRUE(r.RemoveParameter(L"Result"));
   EXPECT_FALSE(r.RemoveParameter(L"Result"));
   EXPECT_EQ(r.Serialize(), L"abort|result=success");
+}
+
+// The result is held apart from the other entries; through every way in and out it must
+// read as an ordinary entry in its sorted place.
+TEST(CommandParameters, ResultReadsAsAnyOtherEntry) {
+  struct Case {
+    const wchar_t* line;
+    const wchar_t* serialized;
+    const wchar_t* result;
+    bool ran;
+  };
+  const Case cases[] = {
+      {L"run|a=1|z=2|result=success", L"run|a=1|result=success|z=2", L"success", true},
+      {L"run|result=failure", L"run|result=failure", L"failure", true},
+      {L"run|reboot=yes|result=repeat", L"run|reboot=yes|result=repeat", L"repeat", false},
+      {L"result=maybe|uri=x", L"result=maybe|uri=x", L"maybe", false},
+      {L"run|result=Success", L"run|result=Success", L"Success", false},
+      {L"run|result=a%7Cb", L"run|result=a%7Cb", L"a|b", false},
+      {L"run|result=success|result=repeat", L"run|result=repeat", L"repeat", false},
+      {L"run|result=", L"run|result=", L"", false},
+      {L"run|resul=1|results=2", L"run|resul=1|results=2", L"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.line, c.line + wcslen(c.line)));
+    const CommandParameters r = Parsed(c.line);
+    EXPECT_EQ(r.Serialize(), c.serialized);
+    EXPECT_EQ(r.Result(), c.result);
+    EXPECT_EQ(r.GetParameter(L"result"), c.result);
+    EXPECT_EQ(r.AlreadyRan(), c.ran);
+    EXPECT_EQ(r.entries().count(L"result"), std::wstring(c.serialized).find(L"result=") != std::wstring::npos ? 1u : 0u);
+    EXPECT_EQ(Parsed(r.Serialize()).entries(), r.entries());
+  }
+  CommandParameters r = Parsed(L"run|uri=x");
+  r.SetResult(setup::LineResult::Failure);
+  EXPECT_TRUE(r.HasParameter(L"result"));
+  EXPECT_EQ(r.Serialize(), L"run|result=failure|uri=x");
+  r.SetParameter(L"result", L"later");
+  EXPECT_FALSE(r.ResultIs(setup::LineResult::Failure));
+  CommandParameters copy = r;
+  EXPECT_EQ(copy.Serialize(), L"run|result=later|uri=x");
+  EXPECT_TRUE(r.RemoveParameter(L"result"));
+  EXPECT_FALSE(r.HasParameter(L"result"));
+  EXPECT_EQ(r.Serialize(), L"run|uri=x");
+  r.Parse(L"other|result=success");
+  r.Parse(L"other");
+  EXPECT_EQ(r.Serialize(), L"other");  // a new parse forgets the result too
 }
 
 TEST(CommandParameters, EscapeWritesOnlyReservedCharacters) {
