@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Prints how long Tamber4Setup.exe takes under Wine to run an empty script, against a GUI
-program that does nothing (bench/wine/HelloWorld.cpp) and against one that does nothing but
-import the same system DLLs (the e2e helper LoadByName.exe), all started in turn from a warm
+program that does nothing (bench/wine/HelloWorld.cpp), against one that does nothing but
+import the same system DLLs (the e2e helper LoadByName.exe), and against one that only asks
+Shell32 for the two folders every run asks for (bench/wine/ShellFolders.cpp), all started in turn from a warm
 Wine session of one prefix; and the DLLs each of them loads, so that what start-up loads
 before it needs it can be seen. A figure, not a test: nothing is asserted.
 
@@ -69,11 +70,14 @@ def main():
         scenario.install_setup(FOLDER)
         hello = scenario.unix_path(FOLDER) / "HelloWorld.exe"
         shutil.copy2(wineharness.windows_build_file("bench/wine/HelloWorld.exe"), hello)
+        folders = scenario.unix_path(FOLDER) / "ShellFolders.exe"
+        shutil.copy2(wineharness.windows_build_file("bench/wine/ShellFolders.exe"), folders)
         scenario.put_file(scenario.unix_path(FOLDER) / "empty.crvdat", b"\xff\xfe")
         imports = scenario.unix_path(FOLDER) / "LoadByName.exe"
         shutil.copy2(scenario.helper("LoadByName"), imports)
         programs = {"HelloWorld.exe": (str(hello), []),
                     "LoadByName.exe": (str(imports), []),
+                    "ShellFolders.exe": (str(folders), []),
                     "Tamber4Setup.exe": (str(scenario.setup_exe), ["empty.crvdat"])}
         times = timed_runs(scenario, programs, options.runs)
         figures = {}
@@ -85,7 +89,7 @@ def main():
                   f"{statistics.median(wall) * 1000:6.1f} ms   processor median "
                   f"{statistics.median(processor) * 1000:6.1f} ms   ({options.runs} runs)")
         setup = figures["Tamber4Setup.exe"]
-        for baseline in ("HelloWorld.exe", "LoadByName.exe"):
+        for baseline in ("HelloWorld.exe", "LoadByName.exe", "ShellFolders.exe"):
             print(f"Tamber4Setup.exe / {baseline:15} wall min {setup[0] / figures[baseline][0]:.2f}x"
                   f"   processor median {setup[1] / figures[baseline][1]:.2f}x")
         for name, (program, args) in programs.items():
