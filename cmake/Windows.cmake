@@ -34,8 +34,9 @@ list(APPEND TAMBER4_SIZE_COMPILE ${TAMBER4_SMALLEST_CODE})
 set(TAMBER4_WINDOWS_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
     $<$<NOT:$<CONFIG:Debug>>:-s> ${TAMBER4_LTO} ${TAMBER4_SMALLEST_CODE})
 set(TAMBER4_WIN32_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
-# Import libraries of system DLLs only (bits holds the BITS class and interface ids).
-set(TAMBER4_SYSTEM_LIBS advapi32 shell32 comctl32 user32 gdi32 ole32 oleaut32 uuid
+# Import libraries of system DLLs only (bits holds the BITS class and interface ids). Not
+# ole32 and oleaut32: they are loaded at first use (platform/win32/OleFunctions.cpp).
+set(TAMBER4_SYSTEM_LIBS advapi32 shell32 comctl32 user32 gdi32 uuid
     bits msi crypt32)
 
 target_compile_options(tamber4core PRIVATE ${TAMBER4_SIZE_COMPILE})

@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include "platform/Owner.h"
+#include "platform/win32/OleFunctions.h"
 
 namespace platform::win32 {
 
@@ -48,7 +49,7 @@ struct LocalMemoryTraits {
 struct BstrTraits {
   using Value = BSTR;
   static Value Invalid() { return nullptr; }
-  static void Close(Value v) { ::SysFreeString(v); }
+  static void Close(Value v) { ole::SysFreeString(v); }
 };
 
 template <class Interface>

@@ -1,4 +1,4 @@
-// COM on the calling thread over ole32: the apartment, object creation and the thread's
+// COM on the calling thread over ole32 (loaded at first use): the apartment, object creation and the thread's
 // error information.
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Com.h"
+#include "platform/win32/OleFunctions.h"
 #include "platform/win32/ScopedResource.h"
 #include "platform/win32/Win32Services.h"
 
@@ -40,7 +41,7 @@ bool ReadText(Getter getter, std::wstring* text) {
   const HRESULT result = getter(&raw);
   const ScopedBstr owner(raw);
   if (FAILED(result)) return false;
-  text->assign(raw != nullptr ? raw : L"", raw != nullptr ? ::SysStringLen(raw) : 0);
+  text->assign(raw != nullptr ? raw : L"", raw != nullptr ? ole::SysStringLen(raw) : 0);
   return true;
 }
 
@@ -70,12 +71,12 @@ class ErrorInfoObject final : public ErrorInfo {
 
 class ComApi final : public Com {
  public:
-  HResult Initialize() override { return ::CoInitialize(nullptr); }
-  void Uninitialize() override { ::CoUninitialize(); }
+  HResult Initialize() override { return ole::CoInitialize(); }
+  void Uninitialize() override { ole::CoUninitialize(); }
 
   std::shared_ptr<ErrorInfo> TakeErrorInfo() override {
     IErrorInfo* raw = nullptr;
-    const HRESULT result = ::GetErrorInfo(0, &raw);
+    const HRESULT result = ole::GetErrorInfo(&raw);
     ScopedComReference<IErrorInfo> info(raw);
     if (result != S_OK || !info.Valid()) return nullptr;
     return std::make_shared<ErrorInfoObject>(std::move(info));
@@ -86,12 +87,12 @@ class ComApi final : public Com {
     *object = nullptr;
     const GUID classId = ToGuid(clsid);
     const GUID interfaceId = ToGuid(iid);
-    return ::CoCreateInstance(classId, nullptr, context, interfaceId, object);
+    return ole::CoCreateInstance(classId, context, interfaceId, object);
   }
 
   HResult CreateGuid(Guid* guid) override {
     GUID created{};
-    const HRESULT result = ::CoCreateGuid(&created);
+    const HRESULT result = ole::CoCreateGuid(&created);
     if (SUCCEEDED(result)) *guid = FromGuid(created);
     return result;
   }

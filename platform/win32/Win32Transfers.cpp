@@ -11,6 +11,7 @@
 
 #include "ComUtil/ComPtr.h"
 #include "ComUtil/HeapObject.h"
+#include "platform/win32/OleFunctions.h"
 #include "platform/Transfers.h"
 #include "platform/win32/ScopedResource.h"
 #include "platform/win32/Win32Services.h"
@@ -41,7 +42,7 @@ Guid FromWindows(const GUID& guid) {
 // A text the service allocated with CoTaskMemAlloc, copied and freed.
 HResult TakeText(HRESULT result, LPWSTR text, std::wstring* out) {
   if (SUCCEEDED(result) && text != nullptr) out->assign(text);
-  ::CoTaskMemFree(text);
+  ole::CoTaskMemFree(text);
   return result;
 }
 
@@ -229,9 +230,9 @@ class TransfersApi final : public Transfers {
   HResult CreateManager(std::uint32_t context, BackgroundCopyManager** manager) override {
     *manager = nullptr;
     ::IBackgroundCopyManager* created = nullptr;
-    const HRESULT result = ::CoCreateInstance(CLSID_BackgroundCopyManager, nullptr, context,
-                                              IID_IBackgroundCopyManager,
-                                              reinterpret_cast<void**>(&created));
+    const HRESULT result = ole::CoCreateInstance(CLSID_BackgroundCopyManager, context,
+                                                 IID_IBackgroundCopyManager,
+                                                 reinterpret_cast<void**>(&created));
     if (FAILED(result) || created == nullptr) return FAILED(result) ? result : E_FAIL;
     *manager = NewReference<ManagerObject, BackgroundCopyManager>(created);
     return result;

@@ -3,15 +3,13 @@
 // each by bare name (the unsafe way) and ends with the number that did not load.
 #include <windows.h>
 
-#include <oleauto.h>
 #include <shellapi.h>
 
 namespace {
 
 // One function of each DLL that Tamber4Setup.exe imports, so this program imports them too.
 void* volatile imported[] = {
-    reinterpret_cast<void*>(&::RegCloseKey), reinterpret_cast<void*>(&::CoInitialize),
-    reinterpret_cast<void*>(&::SysFreeString), reinterpret_cast<void*>(&::ShellExecuteExW),
+    reinterpret_cast<void*>(&::RegCloseKey), reinterpret_cast<void*>(&::ShellExecuteExW),
     reinterpret_cast<void*>(&::MessageBoxW)};
 
 }  // namespace
