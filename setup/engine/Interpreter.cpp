@@ -127,12 +127,7 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   std::optional<std::vector<std::wstring>> lines = ReadScriptLines(run.source, run.prefix);
   if (!lines) return false;
   Script& script = frame.state.script;
-  script.lines = std::move(*lines);
-  script.commandLines.Clear();
-  script.changed.clear();
-  script.keepReplaced = false;
-  script.replaced.clear();
-  script.currentLine = 0;
+  script.Load(std::move(*lines));
   // A run resumed from its own working copy keeps that file until it has written the new
   // one: it is the only copy of the script.
   const bool sameFile = IsSameFile(run.source, run.workingCopy);

@@ -37,8 +37,7 @@ void AppendRecord(std::string& bytes, int index, const std::wstring& line) {
   bytes.append(1, static_cast<char>(kRecord)).append(1, '\0');
   AppendDecimalUtf16Le(bytes, index);
   bytes.append("\t\0", 2);
-  text::AppendUtf16Le(bytes, line);
-  bytes.append("\r\0\n\0", 4);
+  AppendUtf16LeLine(bytes, line);
 }
 
 // The journal's lines, without a last line cut off in the middle of its writing.
@@ -61,12 +60,8 @@ std::string OpeningBytes(const Script& script) {
   for (const std::wstring* line : started) units += line->size() + 2;
   std::string bytes;
   bytes.reserve(units * 2);
-  const std::wstring header = L"\xFEFF" + (kHeader + text::DecimalText(started.size())) + L"\r\n";
-  text::AppendUtf16Le(bytes, header);
-  for (const std::wstring* line : started) {
-    text::AppendUtf16Le(bytes, *line);
-    bytes.append("\r\0\n\0", 4);
-  }
+  AppendUtf16LeLine(bytes, L"\xFEFF" + (kHeader + text::DecimalText(started.size())));
+  for (const std::wstring* line : started) AppendUtf16LeLine(bytes, *line);
   return bytes;
 }
 
@@ -106,7 +101,6 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
 
 void RunJournal::Start(Script& script) {
   script.keepReplaced = true;
-  script.replaced.clear();
   state_ = State::Waiting;
 }
 

@@ -41,6 +41,16 @@ struct Script {
     return {std::make_reverse_iterator(std::lower_bound(all.begin(), all.end(), before)), all.rend()};
   }
 
+  // Takes `read` as the script, from its first line, with nothing rewritten or kept yet.
+  void Load(std::vector<std::wstring> read) {
+    lines = std::move(read);
+    currentLine = 0;
+    changed.clear();
+    keepReplaced = false;
+    replaced.clear();
+    commandLines.Clear();
+  }
+
   // Rewrites line `index`, noting it for the journal when its text changes.
   void Set(int index, std::wstring text) {
     std::wstring& line = lines[static_cast<std::size_t>(index)];

@@ -68,7 +68,8 @@ std::string CommandFileBytes(const Script& script) {
   for (const std::wstring& line : script.lines) units += line.size() + 2;
   std::string bytes;
   bytes.reserve(units * 2);
-  AppendUtf16LeLines(bytes, std::wstring_view(&kByteOrderMark, 1), script.lines);
+  text::AppendUtf16Le(bytes, std::wstring_view(&kByteOrderMark, 1));
+  for (const std::wstring& line : script.lines) AppendUtf16LeLine(bytes, line);
   return bytes;
 }
 
@@ -101,13 +102,9 @@ void WarnOfOtherEncodings(const std::string& bytes) {
 
 }  // namespace
 
-void AppendUtf16LeLines(std::string& bytes, std::wstring_view first,
-                        const std::vector<std::wstring>& lines) {
-  text::AppendUtf16Le(bytes, first);
-  for (const std::wstring& line : lines) {
-    text::AppendUtf16Le(bytes, line);
-    bytes.append("\r\0\n\0", 4);
-  }
+void AppendUtf16LeLine(std::string& bytes, std::wstring_view line) {
+  text::AppendUtf16Le(bytes, line);
+  bytes.append("\r\0\n\0", 4);
 }
 
 bool StartsAsUtf16Le(std::string_view bytes) {

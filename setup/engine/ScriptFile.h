@@ -45,9 +45,9 @@ bool StartsAsUtf16Le(std::string_view bytes);
 // no line is empty. Nothing is trimmed.
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text);
 
-// Appends to `bytes` the UTF-16LE bytes of `first`, then of each line followed by CR LF.
-void AppendUtf16LeLines(std::string& bytes, std::wstring_view first,
-                        const std::vector<std::wstring>& lines);
+// Appends to `bytes` the UTF-16LE bytes of `line`, then CR LF: one line of a script file or
+// of its progress file.
+void AppendUtf16LeLine(std::string& bytes, std::wstring_view line);
 
 // Writes all of `bytes` to `file`. False with the last error of the failing call, or
 // ERROR_WRITE_FAULT when a write succeeds without writing anything.
