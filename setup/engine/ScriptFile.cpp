@@ -29,22 +29,29 @@ constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max(
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
 // Cuts the code units from `pos` to `count`, each read as `unit(i)`, into lines appended to
-// `lines`: CR and LF end a line, and no line is empty. One cut for wide text and for file
+// `lines`: CR and LF end a line, and no line is empty. When `open`, the last of `lines` was
+// cut off by the end of the previous piece of text and goes on in this one. Returns whether
+// the last line is still open at the end of this piece. One cut for wide text and for file
 // bytes alike.
 template <typename Unit>
-void AppendCutLines(std::vector<std::wstring>& lines, std::size_t pos, std::size_t count, Unit unit) {
+bool AppendCutLines(std::vector<std::wstring>& lines, std::size_t pos, std::size_t count, Unit unit,
+                    bool open) {
   for (;;) {
-    while (pos < count && IsLineBreak(unit(pos))) ++pos;
-    if (pos == count) return;
+    if (!open)
+      while (pos < count && IsLineBreak(unit(pos))) ++pos;
+    if (pos == count) return open;
     std::size_t end = pos;
     while (end < count && !IsLineBreak(unit(end))) ++end;
-    std::wstring& line = lines.emplace_back(end - pos, L'\0');
-    for (std::size_t i = pos; i < end; ++i) line[i - pos] = unit(i);
+    std::wstring& line = open ? lines.back() : lines.emplace_back();
+    const std::size_t at = line.size();
+    line.resize(at + (end - pos));
+    for (std::size_t i = pos; i < end; ++i) line[at + (i - pos)] = unit(i);
+    open = end == count;
     pos = end;
   }
 }
 
-// Reads `size` bytes from the start of `file`. False when the read fails (last error set by
+// Reads the next `bytes.size()` bytes of `file` into `bytes`. False when the read fails (last error set by
 // the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
 bool ReadWhole(platform::Handle file, std::string& bytes) {
   std::size_t done = 0;
@@ -61,26 +68,30 @@ bool ReadWhole(platform::Handle file, std::string& bytes) {
   return true;
 }
 
-// The bytes of the command file: byte-order mark, then every line and CR LF.
-// Built straight as UTF-16LE bytes, sized once: no whole-script wide text on the way.
-std::string CommandFileBytes(const Script& script) {
-  std::size_t units = 1;
-  for (const std::wstring& line : script.lines) units += line.size() + 2;
-  std::string bytes;
-  bytes.reserve(units * 2);
-  text::AppendUtf16Le(bytes, std::wstring_view(&kByteOrderMark, 1));
-  for (const std::wstring& line : script.lines) AppendUtf16LeLine(bytes, line);
-  return bytes;
+// Writes the command file to `file`: byte-order mark, then every line and CR LF. Encoded a
+// piece at a time, so a large script is never held a second time as one block of bytes.
+bool WriteCommandFile(platform::Handle file, const Script& script) {
+  constexpr std::size_t kPieceBytes = 64 * 1024;
+  std::string piece;
+  piece.reserve(kPieceBytes * 2);
+  text::AppendUtf16Le(piece, std::wstring_view(&kByteOrderMark, 1));
+  for (const std::wstring& line : script.lines) {
+    AppendUtf16LeLine(piece, line);
+    if (piece.size() < kPieceBytes) continue;
+    if (!WriteWhole(file, piece)) return false;
+    piece.clear();
+  }
+  return WriteWhole(file, piece);
 }
 
-// Creates `path` afresh and writes `bytes` into it, flushed to disk. False with the last
-// error of the failing call.
-bool WriteFlushedFile(const std::wstring& path, const std::string& bytes) {
+// Creates `path` afresh and writes `script`'s command file into it, flushed to disk. False
+// with the last error of the failing call.
+bool WriteFlushedFile(const std::wstring& path, const Script& script) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericWrite,
                                            platform::file::ShareNone,
                                            platform::file::CreateAlways,
                                            platform::file::AttributeNormal));
-  return file.Valid() && WriteWhole(file.Get(), bytes) && platform::files().Flush(file.Get());
+  return file.Valid() && WriteCommandFile(file.Get(), script) && platform::files().Flush(file.Get());
 }
 
 // Deletes `path` without disturbing the last error the caller is about to report.
@@ -92,11 +103,12 @@ void DeleteKeepingLastError(const std::wstring& path) {
 
 // No other encoding is recognised: a script saved as anything but UTF-16LE is read as
 // UTF-16LE all the same, and the log says why its lines make no sense.
-void WarnOfOtherEncodings(const std::string& bytes) {
-  if (!StartsAsUtf16Le(bytes))
+// `start` is the file's first bytes (all of them, or at least two), `size` its size.
+void WarnOfOtherEncodings(std::string_view start, std::uint64_t size) {
+  if (!StartsAsUtf16Le(start))
     TAMBER_LOG(Warning, L"Run",
                L"The script does not start as UTF-16LE text; it is read as UTF-16LE all the same.");
-  if (bytes.size() % 2 != 0)
+  if (size % 2 != 0)
     TAMBER_LOG(Warning, L"Run", L"The script ends in half a character; its last byte is ignored.");
 }
 
@@ -133,26 +145,47 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
 
 namespace {
 
-// The bytes of the script file at `path`, as ReadScriptFile reads them.
-std::optional<std::string> ReadScriptBytes(const std::wstring& path) {
+// The script file at `path`, opened for reading, and its size through `size`. Not valid
+// when the file cannot be opened (logged as an Error). Raises, after logging it, when its
+// size cannot be had or is too large to hold.
+platform::ScopedHandle OpenScriptFile(const std::wstring& path, std::uint64_t* size) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
                                            platform::file::AttributeNormal));
   if (!file.Valid()) {
     TAMBER_LOG(Error, L"Run", L"File not found, aborting.");
-    return std::nullopt;
+    return file;
   }
-  std::uint64_t size = 0;
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.Get(), &size));
-  TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
-  if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(size <= kMaxScriptBytes);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.Get(), size));
+  TAMBER_LOG(Debug, L"Run", L"File size is %d.", *size);
+  if (*size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(*size <= kMaxScriptBytes);
+  return file;
+}
 
+// The bytes of the script file at `path`, as ReadScriptFile reads them.
+std::optional<std::string> ReadScriptBytes(const std::wstring& path) {
+  std::uint64_t size = 0;
+  platform::ScopedHandle file = OpenScriptFile(path, &size);
+  if (!file.Valid()) return std::nullopt;
   std::string bytes(static_cast<std::size_t>(size), '\0');
   TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
-  WarnOfOtherEncodings(bytes);
+  WarnOfOtherEncodings(bytes, size);
   return bytes;
+}
+
+// Appends the lines of `piece`, UTF-16LE bytes, to `lines` as AppendCutLines does; a U+FEFF
+// is skipped at the start of the `first` piece only.
+bool AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view piece, bool first,
+                        bool open) {
+  const auto unit = [piece](std::size_t i) {
+    return static_cast<wchar_t>(static_cast<unsigned char>(piece[2 * i]) |
+                                (static_cast<unsigned char>(piece[2 * i + 1]) << 8));
+  };
+  const std::size_t units = piece.size() / 2;
+  const std::size_t start = first && units > 0 && unit(0) == kByteOrderMark ? 1 : 0;
+  return AppendCutLines(lines, start, units, unit, open);
 }
 
 }  // namespace
@@ -169,32 +202,34 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
 
 std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
                                                          const std::wstring& prefix) {
-  const std::optional<std::string> bytes = ReadScriptBytes(path);
-  if (!bytes) return std::nullopt;
+  std::uint64_t size = 0;
+  platform::ScopedHandle file = OpenScriptFile(path, &size);
+  if (!file.Valid()) return std::nullopt;
   std::vector<std::wstring> lines = SplitScriptLines(prefix);
-  AppendUtf16LeLines(lines, *bytes);
+  // A piece at a time, so that a large script is never held whole as bytes next to its lines.
+  // Pieces are of an even size: only the last can end in half a character.
+  constexpr std::uint64_t kPieceBytes = 64 * 1024;
+  std::string piece;
+  bool open = false;
+  for (std::uint64_t done = 0; done < size; done += piece.size()) {
+    piece.resize(static_cast<std::size_t>(std::min(kPieceBytes, size - done)));
+    TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), piece));
+    if (done == 0) WarnOfOtherEncodings(piece, size);
+    open = AppendUtf16LeLines(lines, piece, done == 0, open);
+  }
   return lines;
-}
-
-void AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view bytes) {
-  const std::size_t units = bytes.size() / 2;
-  const auto unit = [&bytes](std::size_t i) {
-    return static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-  };
-  AppendCutLines(lines, units > 0 && unit(0) == kByteOrderMark ? 1 : 0, units, unit);
 }
 
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
   std::vector<std::wstring> lines;
-  AppendCutLines(lines, 0, text.size(), [text](std::size_t i) { return text[i]; });
+  AppendCutLines(lines, 0, text.size(), [text](std::size_t i) { return text[i]; }, false);
   return lines;
 }
 
 void SaveCommands(const Script& script, const std::wstring& path) {
   TAMBER_LOG(Info, L"SaveCommands", L"Writing command file back to '%s'.", path);
   const std::wstring temporary = path + L".tmp";
-  bool saved = WriteFlushedFile(temporary, CommandFileBytes(script)) &&
+  bool saved = WriteFlushedFile(temporary, script) &&
                platform::files().Move(temporary, path,
                                       platform::file::MoveReplaceExisting |
                                           platform::file::MoveWriteThrough);

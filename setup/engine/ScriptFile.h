@@ -32,10 +32,6 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
 std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
                                                          const std::wstring& prefix);
 
-// Appends to `lines` the lines of UTF-16LE `bytes` (one leading U+FEFF skipped, a trailing
-// odd byte ignored), cut as SplitScriptLines cuts.
-void AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view bytes);
-
 // Whether a script file's bytes start as UTF-16LE text: with its byte-order mark, or with a
 // first character whose second byte is zero, as every ASCII character's is. UTF-8 text and
 // UTF-16BE text do not.

@@ -54,8 +54,9 @@ TEST(SplitScriptLines, NothingIsTrimmed) {
 }
 
 // Reading the lines straight from the file's bytes cuts them as reading the text and then
-// splitting it does.
+// splitting it does, also where the file is read in more than one piece (of 32,768 units).
 TEST_F(ScriptFileTest, LinesReadStraightAgreeWithTheTextSplit) {
+  const auto xs = [](std::size_t count) { return std::wstring(count, L'x'); };
   struct Case {
     const char* what;
     std::string bytes;
@@ -72,6 +73,12 @@ TEST_F(ScriptFileTest, LinesReadStraightAgreeWithTheTextSplit) {
       {"every code unit kept", Utf16(std::wstring(L"\0\u20AC\xD83D\xFFFF", 4)), L"",
        {std::wstring(L"\0\u20AC\xD83D\xFFFF", 4)}},
       {"the prefix comes first", kBom + Utf16(L"save"), L"self\r\n", {L"self", L"save"}},
+      {"a line across a piece's end", kBom + Utf16(xs(40000) + L"\r\nb"), L"", {xs(40000), L"b"}},
+      {"CR ends a piece, LF starts the next", Utf16(xs(32767) + L"\r\nb"), L"", {xs(32767), L"b"}},
+      {"a mark that starts a later piece is text", Utf16(xs(32766) + L"\r\n\xFEFF" L"b"), L"",
+       {xs(32766), L"\xFEFF" L"b"}},
+      {"a piece of an odd byte alone", Utf16(xs(32768)) + "z", L"", {xs(32768)}},
+      {"a line of many pieces", Utf16(L"a\n" + xs(200001)), L"", {L"a", xs(200001)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -130,10 +137,14 @@ TEST_F(ScriptFileTest, SaveWritesMarkAndCrLfAfterEveryLine) {
             kBom + Utf16(L"download|result=success|uri=a.msi\r\n\u00E9\r\nsave\r\n"));
   SaveCommands(Script{}, kWorkingCopy);
   EXPECT_EQ(sim().FileBytes(kWorkingCopy), kBom);
+  // Written in pieces of 64 KiB: lines across and beyond a piece come out whole, in order.
+  const std::wstring a(20000, L'a'), b(50000, L'b');
+  SaveCommands(Script{{a, b, L"save"}, 0}, kWorkingCopy);
+  EXPECT_EQ(sim().FileBytes(kWorkingCopy), kBom + Utf16(a + L"\r\n" + b + L"\r\nsave\r\n"));
   EXPECT_EQ(sim().files().OpenHandleCount(), 0u);
   EXPECT_EQ(CountLogged("Info\tSaveCommands\tWriting command file back to '" +
                         text::WideToUtf8(kWorkingCopy) + "'."),
-            2u);
+            3u);
 }
 
 TEST_F(ScriptFileTest, SavedScriptReadsBackLineForLine) {
