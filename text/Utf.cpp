@@ -103,13 +103,18 @@ std::wstring Utf8ToWide(std::string_view utf8) {
 }
 
 std::wstring Utf16LeToWide(std::string_view bytes) {
-  std::wstring out(bytes.size() / 2, L'\0');
+  std::wstring out;
+  Utf16LeToWide(bytes, out);
+  return out;
+}
+
+void Utf16LeToWide(std::string_view bytes, std::wstring& out) {
+  out.resize(bytes.size() / 2);
   for (std::size_t i = 0; i < out.size(); ++i) {
     unsigned lowByte = static_cast<unsigned char>(bytes[2 * i]);
     unsigned highByte = static_cast<unsigned char>(bytes[2 * i + 1]);
     out[i] = static_cast<wchar_t>(lowByte | (highByte << 8));
   }
-  return out;
 }
 
 std::string WideToUtf16Le(std::wstring_view wide) {

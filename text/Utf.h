@@ -22,6 +22,8 @@ std::wstring Utf8ToWide(std::string_view utf8);
 // Code units of UTF-16LE bytes, two bytes each, low byte first; a trailing odd byte is
 // ignored. No byte-order mark is recognised or removed here.
 std::wstring Utf16LeToWide(std::string_view bytes);
+// The same into `out`, whose storage is reused.
+void Utf16LeToWide(std::string_view bytes, std::wstring& out);
 
 // UTF-16LE bytes of code units (the low 16 bits of each wchar_t), without a byte-order mark.
 std::string WideToUtf16Le(std::wstring_view wide);

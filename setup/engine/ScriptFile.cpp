@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -28,25 +29,23 @@ constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max(
 
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
-// Cuts the code units from `pos` to `count`, each read as `unit(i)`, into lines appended to
-// `lines`: CR and LF end a line, and no line is empty. When `open`, the last of `lines` was
-// cut off by the end of the previous piece of text and goes on in this one. Returns whether
-// the last line is still open at the end of this piece. One cut for wide text and for file
-// bytes alike.
-template <typename Unit>
-bool AppendCutLines(std::vector<std::wstring>& lines, std::size_t pos, std::size_t count, Unit unit,
-                    bool open) {
+// Cuts `text` into lines appended to `lines`: CR and LF end a line, and no line is empty.
+// When `open`, the last of `lines` was cut off by the end of the previous piece of text and
+// goes on in this one. Returns whether the last line is still open at the end of `text`.
+bool AppendCutLines(std::vector<std::wstring>& lines, std::wstring_view text, bool open) {
+  std::size_t pos = 0;
   for (;;) {
     if (!open)
-      while (pos < count && IsLineBreak(unit(pos))) ++pos;
-    if (pos == count) return open;
+      while (pos < text.size() && IsLineBreak(text[pos])) ++pos;
+    if (pos == text.size()) return open;
     std::size_t end = pos;
-    while (end < count && !IsLineBreak(unit(end))) ++end;
-    std::wstring& line = open ? lines.back() : lines.emplace_back();
-    const std::size_t at = line.size();
-    line.resize(at + (end - pos));
-    for (std::size_t i = pos; i < end; ++i) line[at + (i - pos)] = unit(i);
-    open = end == count;
+    while (end < text.size() && !IsLineBreak(text[end])) ++end;
+    const std::wstring_view line = text.substr(pos, end - pos);
+    if (open)
+      lines.back().append(line);
+    else
+      lines.emplace_back(line);
+    open = end == text.size();
     pos = end;
   }
 }
@@ -145,84 +144,63 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
 
 namespace {
 
-// The script file at `path`, opened for reading, and its size through `size`. Not valid
-// when the file cannot be opened (logged as an Error). Raises, after logging it, when its
-// size cannot be had or is too large to hold.
-platform::ScopedHandle OpenScriptFile(const std::wstring& path, std::uint64_t* size) {
+// Reads the script file at `path` a piece of 64 KiB at a time and hands each to `take` as
+// code units, a leading U+FEFF skipped: a large script is never held whole as bytes next to
+// its text. False when the file cannot be opened (logged as an Error). Raises, after logging
+// it, when the file is too large to hold or cannot be read whole.
+bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::wstring_view)>& take) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
                                            platform::file::AttributeNormal));
   if (!file.Valid()) {
     TAMBER_LOG(Error, L"Run", L"File not found, aborting.");
-    return file;
+    return false;
   }
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.Get(), size));
-  TAMBER_LOG(Debug, L"Run", L"File size is %d.", *size);
-  if (*size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(*size <= kMaxScriptBytes);
-  return file;
-}
-
-// The bytes of the script file at `path`, as ReadScriptFile reads them.
-std::optional<std::string> ReadScriptBytes(const std::wstring& path) {
   std::uint64_t size = 0;
-  platform::ScopedHandle file = OpenScriptFile(path, &size);
-  if (!file.Valid()) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), bytes));
-  WarnOfOtherEncodings(bytes, size);
-  return bytes;
-}
-
-// Appends the lines of `piece`, UTF-16LE bytes, to `lines` as AppendCutLines does; a U+FEFF
-// is skipped at the start of the `first` piece only.
-bool AppendUtf16LeLines(std::vector<std::wstring>& lines, std::string_view piece, bool first,
-                        bool open) {
-  const auto unit = [piece](std::size_t i) {
-    return static_cast<wchar_t>(static_cast<unsigned char>(piece[2 * i]) |
-                                (static_cast<unsigned char>(piece[2 * i + 1]) << 8));
-  };
-  const std::size_t units = piece.size() / 2;
-  const std::size_t start = first && units > 0 && unit(0) == kByteOrderMark ? 1 : 0;
-  return AppendCutLines(lines, start, units, unit, open);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(platform::files().Size(file.Get(), &size));
+  TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
+  if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
+  TAMBER_THROW_LAST_ERROR_IF_FALSE(size <= kMaxScriptBytes);
+  // Pieces are of an even size: only the last can end in half a character.
+  constexpr std::uint64_t kPieceBytes = 64 * 1024;
+  std::string piece;
+  std::wstring units;
+  for (std::uint64_t done = 0; done < size; done += piece.size()) {
+    piece.resize(static_cast<std::size_t>(std::min(kPieceBytes, size - done)));
+    TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), piece));
+    text::Utf16LeToWide(piece, units);
+    std::wstring_view text = units;
+    if (done == 0) {
+      WarnOfOtherEncodings(piece, size);
+      if (!text.empty() && text[0] == kByteOrderMark) text.remove_prefix(1);
+    }
+    take(text);
+  }
+  return true;
 }
 
 }  // namespace
 
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
-  const std::optional<std::string> bytes = ReadScriptBytes(path);
-  if (!bytes) return std::nullopt;
-  std::wstring units = text::Utf16LeToWide(*bytes);
-  const std::size_t start = !units.empty() && units[0] == kByteOrderMark ? 1 : 0;
-  // In place: the script may be large, and most have no prefix.
-  units.replace(0, start, prefix);
-  return units;
+  std::wstring text = prefix;
+  if (!ReadScriptPieces(path, [&text](std::wstring_view piece) { text.append(piece); }))
+    return std::nullopt;
+  return text;
 }
 
 std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
                                                          const std::wstring& prefix) {
-  std::uint64_t size = 0;
-  platform::ScopedHandle file = OpenScriptFile(path, &size);
-  if (!file.Valid()) return std::nullopt;
   std::vector<std::wstring> lines = SplitScriptLines(prefix);
-  // A piece at a time, so that a large script is never held whole as bytes next to its lines.
-  // Pieces are of an even size: only the last can end in half a character.
-  constexpr std::uint64_t kPieceBytes = 64 * 1024;
-  std::string piece;
   bool open = false;
-  for (std::uint64_t done = 0; done < size; done += piece.size()) {
-    piece.resize(static_cast<std::size_t>(std::min(kPieceBytes, size - done)));
-    TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), piece));
-    if (done == 0) WarnOfOtherEncodings(piece, size);
-    open = AppendUtf16LeLines(lines, piece, done == 0, open);
-  }
+  const auto cut = [&lines, &open](std::wstring_view piece) { open = AppendCutLines(lines, piece, open); };
+  if (!ReadScriptPieces(path, cut)) return std::nullopt;
   return lines;
 }
 
 std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
   std::vector<std::wstring> lines;
-  AppendCutLines(lines, 0, text.size(), [text](std::size_t i) { return text[i]; }, false);
+  AppendCutLines(lines, text, false);
   return lines;
 }
 
