@@ -40,7 +40,7 @@ const wchar_t* const kLines[] = {
     L"download|name=Notes|uri=file://C:/Server/notes.txt|file-path=C:\\Downloads\\notes.txt|background=yes",
     L"download|name=Notes|uri=file://C:/Server/notes.txt|file-path=C:\\Downloads\\notes.txt",
     L"write-registry-dword|registry-path=Software\\P|registry-value-name=A|registry-value-data=1",
-    L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=A|registry-value-data=1",
+    L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=A|registry-value-data=1|compare-as-number=yes",
     L"copy-file|source=C:\\Tools\\data.txt|target=C:\\Target",
     L"end-if",
     L"if-registry-check|registry-path=HKCU\\Software\\P|registry-value-name=Z|registry-value-data=1",
@@ -241,6 +241,7 @@ TEST_F(PowerLoss, ASetupCutAnywhereEndsAsAnUninterruptedOne) {
     ASSERT_EQ(expected.programs.size(), 3u);
     ASSERT_EQ(expected.values.size(), 3u);  // A, B and C; no RunOnce entry left
     ASSERT_TRUE(expected.downloaded);
+    ASSERT_TRUE(expected.copied) << "the first block's condition holds";
     ASSERT_EQ(expected.results.at(0), L"success") << "the second line took over the first's download";
     ASSERT_EQ(expected.products, std::set<std::wstring>{kPackageA.productCode});
 
