@@ -24,6 +24,9 @@ constexpr platform::Win32Error kWriteFault = 29;  // ERROR_WRITE_FAULT
 constexpr platform::Win32Error kHandleEof = 38;   // ERROR_HANDLE_EOF
 // Reads and writes go in pieces no larger than this, as the file API counts in 32 bits.
 constexpr std::uint32_t kMaxTransfer = 1u << 30;
+// A script is read and written this much at a time, so that a large one is never held whole
+// as bytes beside its text. Even: only a file's last piece can end in half a character.
+constexpr std::size_t kPieceBytes = 64 * 1024;
 // A script larger than this cannot be held as text where addresses are 32 bits wide.
 constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max() / 4;
 
@@ -50,8 +53,8 @@ bool AppendCutLines(std::vector<std::wstring>& lines, std::wstring_view text, bo
   }
 }
 
-// Reads the next `bytes.size()` bytes of `file` into `bytes`. False when the read fails (last error set by
-// the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
+// Reads the next `bytes.size()` bytes of `file` into `bytes`. False when the read fails (last
+// error set by the failing call) or the file ends early (last error ERROR_HANDLE_EOF).
 bool ReadWhole(platform::Handle file, std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -67,10 +70,9 @@ bool ReadWhole(platform::Handle file, std::string& bytes) {
   return true;
 }
 
-// Writes the command file to `file`: byte-order mark, then every line and CR LF. Encoded a
-// piece at a time, so a large script is never held a second time as one block of bytes.
+// Writes the command file to `file`: byte-order mark, then every line and CR LF, encoded a
+// piece at a time.
 bool WriteCommandFile(platform::Handle file, const Script& script) {
-  constexpr std::size_t kPieceBytes = 64 * 1024;
   std::string piece;
   piece.reserve(kPieceBytes * 2);
   text::AppendUtf16Le(piece, std::wstring_view(&kByteOrderMark, 1));
@@ -144,9 +146,8 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
 
 namespace {
 
-// Reads the script file at `path` a piece of 64 KiB at a time and hands each to `take` as
-// code units, a leading U+FEFF skipped: a large script is never held whole as bytes next to
-// its text. False when the file cannot be opened (logged as an Error). Raises, after logging
+// Reads the script file at `path` a piece at a time and hands each to `take` as code units,
+// a leading U+FEFF skipped. False when the file cannot be opened (logged as an Error). Raises, after logging
 // it, when the file is too large to hold or cannot be read whole.
 bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::wstring_view)>& take) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
@@ -162,12 +163,10 @@ bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::ws
   TAMBER_LOG(Debug, L"Run", L"File size is %d.", size);
   if (size > kMaxScriptBytes) platform::process().SetLastError(platform::err::NotEnoughMemory);
   TAMBER_THROW_LAST_ERROR_IF_FALSE(size <= kMaxScriptBytes);
-  // Pieces are of an even size: only the last can end in half a character.
-  constexpr std::uint64_t kPieceBytes = 64 * 1024;
   std::string piece;
   std::wstring units;
   for (std::uint64_t done = 0; done < size; done += piece.size()) {
-    piece.resize(static_cast<std::size_t>(std::min(kPieceBytes, size - done)));
+    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, size - done)));
     TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), piece));
     text::Utf16LeToWide(piece, units);
     std::wstring_view text = units;
@@ -193,7 +192,9 @@ std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& pat
                                                          const std::wstring& prefix) {
   std::vector<std::wstring> lines = SplitScriptLines(prefix);
   bool open = false;
-  const auto cut = [&lines, &open](std::wstring_view piece) { open = AppendCutLines(lines, piece, open); };
+  const auto cut = [&lines, &open](std::wstring_view piece) {
+    open = AppendCutLines(lines, piece, open);
+  };
   if (!ReadScriptPieces(path, cut)) return std::nullopt;
   return lines;
 }
