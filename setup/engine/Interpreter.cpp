@@ -132,8 +132,8 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   // one: it is the only copy of the script.
   const bool sameFile = IsSameFile(run.source, run.workingCopy);
   if (frame.journal != nullptr) {
+    frame.journal->Start(script.lines);
     if (auto recovered = frame.journal->Recover(script.lines, sameFile)) script.lines = *recovered;
-    frame.journal->Start(script);
   }
   frame.lineCount = static_cast<int>(script.lines.size());
   if (!sameFile) platform::files().Delete(run.workingCopy);

@@ -1,6 +1,7 @@
 #include "setup/engine/RunJournal.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
 
 #include "logging/Log.h"
@@ -15,7 +16,9 @@ namespace setup {
 namespace {
 
 constexpr char kLogSource[] = "RunJournal";
-// The first line: this, then the number of lines the run started from.
+// The first line: this, the number of lines of the opening, a space and the script's
+// fingerprint. A journal of an earlier build has no fingerprint, and its opening is the
+// lines its run started from.
 const wchar_t kHeader[] = L"#tamber4-progress ";
 // A rewritten line: this, its index, a tab, its text.
 const wchar_t kRecord = L'@';
@@ -48,38 +51,72 @@ std::vector<std::wstring> CompleteLines(const std::wstring& text) {
   return lines;
 }
 
-// The journal's first bytes: the header, then the lines the run started from, each as it
-// reads now or, when rewritten since, as it read before its first rewrite.
-std::string OpeningBytes(const Script& script) {
-  std::vector<const std::wstring*> started(script.lines.size());
-  for (std::size_t i = 0; i < started.size(); ++i) started[i] = &script.lines[i];
-  // Backwards, so that a line rewritten twice ends on its first replaced text.
-  for (auto it = script.replaced.rbegin(); it != script.replaced.rend(); ++it)
-    started[static_cast<std::size_t>(it->first)] = &it->second;
-  std::size_t units = 32;
-  for (const std::wstring* line : started) units += line->size() + 2;
+// Stands for `lines` in the journal: any change to a line, or to the number or order of
+// the lines, changes it. Four code units are mixed in at a time, as a run pays for it on
+// every line of the script.
+std::uint64_t Fingerprint(const std::vector<std::wstring>& lines) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  std::uint64_t print = lines.size();
+  const auto mix = [&print](std::uint64_t word) {
+    print = (print ^ word) * kMultiplier;
+    print ^= print >> 29;
+  };
+  for (const std::wstring& line : lines) {
+    std::size_t i = 0;
+    for (; i + 4 <= line.size(); i += 4)
+      mix((std::uint64_t{static_cast<std::uint16_t>(line[i])} << 48) |
+          (std::uint64_t{static_cast<std::uint16_t>(line[i + 1])} << 32) |
+          (std::uint64_t{static_cast<std::uint16_t>(line[i + 2])} << 16) |
+          static_cast<std::uint16_t>(line[i + 3]));
+    std::uint64_t rest = line.size();
+    for (; i < line.size(); ++i) rest = (rest << 16) | static_cast<std::uint16_t>(line[i]);
+    mix(rest);
+  }
+  return print;
+}
+
+std::wstring FingerprintText(std::uint64_t print) {
+  std::wstring digits(16, L'0');
+  for (int i = 15; i >= 0; --i, print >>= 4) digits[static_cast<std::size_t>(i)] = L"0123456789ABCDEF"[print & 0xF];
+  return digits;
+}
+
+// The journal's first bytes: the header, then the script's lines as they read now.
+std::string OpeningBytes(const Script& script, const std::wstring& fingerprint) {
+  std::size_t units = 64;
+  for (const std::wstring& line : script.lines) units += line.size() + 2;
   std::string bytes;
   bytes.reserve(units * 2);
-  AppendUtf16LeLine(bytes, L"\xFEFF" + (kHeader + text::DecimalText(started.size())));
-  for (const std::wstring* line : started) AppendUtf16LeLine(bytes, *line);
+  AppendUtf16LeLine(bytes, L"\xFEFF" + (kHeader + text::DecimalText(script.lines.size())) + L" " + fingerprint);
+  for (const std::wstring& line : script.lines) AppendUtf16LeLine(bytes, line);
   return bytes;
+}
+
+// Whether the script `opening` and `fingerprint` (empty in a journal of an earlier build)
+// were written for is the one the new run read as `read`.
+bool IsOfScript(const std::vector<std::wstring>& opening, const std::wstring& fingerprint,
+                const std::vector<std::wstring>& read) {
+  if (fingerprint.empty()) return opening == read;
+  return fingerprint == FingerprintText(Fingerprint(read));
 }
 
 }  // namespace
 
 RunJournal::RunJournal(const std::wstring& workingCopy) : path_(workingCopy + L".progress") {}
 
-std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<std::wstring>& started,
+std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<std::wstring>& read,
                                                              bool sameFile) const {
   if (platform::files().Attributes(path_) == platform::file::InvalidAttributes) return std::nullopt;
   const std::optional<std::wstring> text = ReadScriptFile(path_, std::wstring());
   if (!text) return std::nullopt;
   const std::vector<std::wstring> lines = CompleteLines(*text);
   if (lines.empty() || lines[0].compare(0, std::wcslen(kHeader), kHeader) != 0) return std::nullopt;
-  const std::size_t count = std::wcstoul(lines[0].c_str() + std::wcslen(kHeader), nullptr, 10);
+  wchar_t* afterCount = nullptr;
+  const std::size_t count = std::wcstoul(lines[0].c_str() + std::wcslen(kHeader), &afterCount, 10);
   if (lines.size() < count + 1) return std::nullopt;
+  const std::wstring fingerprint = *afterCount == L' ' ? std::wstring(afterCount + 1) : std::wstring();
   std::vector<std::wstring> recovered(lines.begin() + 1, lines.begin() + 1 + static_cast<std::ptrdiff_t>(count));
-  if (!sameFile && recovered != started) {
+  if (!sameFile && !IsOfScript(recovered, fingerprint, read)) {
     TAMBER_LOG(Warning, L"Run", L"An interrupted run of another version of this script left its "
                L"progress in '%s'; starting afresh.", path_);
     return std::nullopt;
@@ -99,33 +136,25 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
   return recovered;
 }
 
-void RunJournal::Start(Script& script) {
-  script.keepReplaced = true;
+void RunJournal::Start(const std::vector<std::wstring>& read) {
+  fingerprint_ = FingerprintText(Fingerprint(read));
   state_ = State::Waiting;
-}
-
-void RunJournal::StopKeeping(Script& script) {
-  script.keepReplaced = false;
-  std::vector<std::pair<int, std::wstring>>().swap(script.replaced);
 }
 
 void RunJournal::Sync(Script& script) {
   if (script.changed.empty()) return;
   std::vector<int> indices;
   indices.swap(script.changed);
-  if (state_ != State::Waiting && state_ != State::Open) return;
+  // The opening holds every line as it reads now, the rewritten ones too.
+  if (state_ == State::Waiting) {
+    Open(OpeningBytes(script, fingerprint_));
+    return;
+  }
+  if (state_ != State::Open) return;
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
   std::string bytes;
-  if (state_ == State::Waiting) {
-    bytes = OpeningBytes(script);
-    StopKeeping(script);
-  }
   for (const int index : indices) AppendRecord(bytes, index, script.lines[static_cast<std::size_t>(index)]);
-  if (state_ == State::Waiting) {
-    Open(bytes);
-    return;
-  }
   if (WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get())) return;
   const LastErrorReport failure;
   TAMBER_LOG(Warning, L"Run", L"The progress of this run could not be recorded (0x%X: %s).",

@@ -1,5 +1,6 @@
 // The progress of a run, kept beside its working copy while it runs ("<copy>.progress"):
-// the lines the run started from, then each line it rewrote. The script notes the lines it
+// the fingerprint of the script as the run read it, the lines as they read when the first
+// line acted, then each line rewritten since. The script notes the lines it
 // rewrites; they are written together at Sync, before a line acts on the machine and after
 // it acted, so that a line that did nothing to the machine costs no write.
 // A run that ends in order removes it. A run cut off (power lost, process killed) leaves
@@ -20,19 +21,19 @@ class RunJournal {
  public:
   explicit RunJournal(const std::wstring& workingCopy);
 
-  // The lines of a run of `started` that was cut off: those lines with every line it
-  // rewrote before it was cut. None when no run was cut, or when the cut run started from
-  // other lines than `started` and `sameFile` is false (`sameFile`: the run reads its own
-  // working copy, which the cut run may have saved since it started).
-  std::optional<std::vector<std::wstring>> Recover(const std::vector<std::wstring>& started,
+  // The lines of a run of the script read as `read` that was cut off: its lines with every
+  // line it rewrote before it was cut. None when no run was cut, or when the cut run read
+  // another script and `sameFile` is false (`sameFile`: the run reads its own working copy,
+  // which the cut run may have saved since it started). A run that resumed a cut run and
+  // was cut in turn counts as a run of the script it read, not of the lines it resumed.
+  std::optional<std::vector<std::wstring>> Recover(const std::vector<std::wstring>& read,
                                                    bool sameFile) const;
 
-  // Begins the journal with the lines `script` starts from; the script keeps the text of
-  // each line it rewrites until the journal has written them. The file is written only by the
-  // first sync that has a line to record: a run whose lines never act on the machine (or
-  // act without rewriting a line first) writes no journal and flushes nothing for it, and a
-  // run cut before then leaves nothing that an afresh start would not give back.
-  void Start(Script& script);
+  // Begins the journal of a run of the script read as `read`. The file is written only by
+  // the first sync that has a line to record: a run whose lines never act on the machine
+  // (or act without rewriting a line first) writes no journal and flushes nothing for it,
+  // and a run cut before then leaves nothing that an afresh start would not give back.
+  void Start(const std::vector<std::wstring>& read);
 
   // Writes the lines `script` noted as changed since the last sync, each as it reads now,
   // makes them durable, and clears the notes: before a line whose command acts on the
@@ -47,15 +48,14 @@ class RunJournal {
  private:
   enum class State { NotStarted, Waiting, Open, Off };
 
-  // Stops the script keeping the texts it replaces.
-  static void StopKeeping(Script& script);
-
-  // Creates the file with its first bytes (the opening lines and the first records), made
+  // Creates the file with its first bytes (the header and the opening lines), made
   // durable; on failure, warns and turns the journal off.
   void Open(const std::string& bytes);
 
   std::wstring path_;
   State state_ = State::NotStarted;
+  // The fingerprint of the script as read, in the journal's header.
+  std::wstring fingerprint_;
   platform::ScopedHandle file_;
 };
 

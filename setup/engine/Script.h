@@ -24,11 +24,6 @@ struct Script {
   int currentLine = 0;
   // Indices of the lines rewritten through Set since the run's journal last took them.
   std::vector<int> changed;
-  // While `keepReplaced` (the run's journal has not yet written the lines the run started
-  // from): the text each rewrite replaced, in the order of the rewrites. Moved, not copied,
-  // so a run that never writes its journal never encodes the script twice.
-  bool keepReplaced = false;
-  std::vector<std::pair<int, std::wstring>> replaced;
   // Where each command's lines are, for commands that look back at earlier lines.
   CommandLines commandLines;
 
@@ -41,13 +36,11 @@ struct Script {
     return {std::make_reverse_iterator(std::lower_bound(all.begin(), all.end(), before)), all.rend()};
   }
 
-  // Takes `read` as the script, from its first line, with nothing rewritten or kept yet.
+  // Takes `read` as the script, from its first line, with nothing rewritten yet.
   void Load(std::vector<std::wstring> read) {
     lines = std::move(read);
     currentLine = 0;
     changed.clear();
-    keepReplaced = false;
-    replaced.clear();
     commandLines.Clear();
   }
 
@@ -55,7 +48,6 @@ struct Script {
   void Set(int index, std::wstring text) {
     std::wstring& line = lines[static_cast<std::size_t>(index)];
     if (line == text) return;
-    if (keepReplaced) replaced.emplace_back(index, std::move(line));
     line = std::move(text);
     changed.push_back(index);
   }

@@ -50,8 +50,7 @@ TEST_F(RunJournalTest, ACutRunGivesBackItsLinesAndAnEndedOneNothing) {
       setup::RunJournal journal(kCopy);
       setup::Script script;
       script.lines = started;
-      journal.Start(script);
-      // Rewritten twice before the journal opens: it still starts from the first text.
+      journal.Start(started);
       script.Set(0, L"alert|message=a|result=failure");
       script.Set(0, L"alert|message=a|result=success");
       if (c.synced) {
@@ -67,13 +66,47 @@ TEST_F(RunJournalTest, ACutRunGivesBackItsLinesAndAnEndedOneNothing) {
   // A run that ends in order removes the journal, even one an earlier cut run left that
   // this run never rewrote.
   setup::RunJournal ended(kCopy);
-  setup::Script endedScript;
-  endedScript.lines = started;
-  ended.Start(endedScript);
+  ended.Start(started);
   ASSERT_TRUE(sim().FileBytes(kCopy + L".progress").has_value());
   ended.Finish();
   EXPECT_EQ(ended.Recover(started, false), std::nullopt);
   EXPECT_FALSE(sim().FileBytes(kCopy + L".progress").has_value());
+}
+
+// A run that resumed a cut run and was cut in turn is resumed as a run of the script it read,
+// with the lines both runs rewrote; so is a cut run's journal from an earlier build, whose
+// opening is the lines its run started from instead of a fingerprint.
+TEST_F(RunJournalTest, ACutResumedRunResumesWithWhatBothRunsRewrote) {
+  const Lines started = {L"alert|message=a", L"alert|message=b", L"alert|message=c"};
+  sim().files().MakeFolders(L"C:\\Users\\User\\AppData\\Local\\Tamber4\\Install");
+  // One run of the script read as `read` that resumes what a cut run left and rewrites
+  // line `index`, then is cut.
+  const auto cutRun = [](const Lines& read, int index) {
+    setup::RunJournal journal(kCopy);
+    setup::Script script;
+    script.Load(read);
+    journal.Start(read);
+    if (auto recovered = journal.Recover(read, false)) script.lines = *recovered;
+    script.Set(index, script.lines[static_cast<std::size_t>(index)] + L"|result=success");
+    journal.Sync(script);
+  };
+  cutRun(started, 0);
+  cutRun(started, 1);
+  cutRun(started, 2);
+  const Lines all = {L"alert|message=a|result=success", L"alert|message=b|result=success",
+                     L"alert|message=c|result=success"};
+  EXPECT_EQ(setup::RunJournal(kCopy).Recover(started, false), all);
+  EXPECT_EQ(setup::RunJournal(kCopy).Recover({L"alert|message=a", L"alert|message=c", L"alert|message=b"}, false),
+            std::nullopt) << "the same lines in another order are another script";
+
+  const std::wstring earlier = L"\xFEFF#tamber4-progress 3\r\nalert|message=a\r\nalert|message=b\r\n"
+                               L"alert|message=c\r\n@2\talert|message=c|result=success\r\n";
+  std::string bytes;
+  for (wchar_t c : earlier) bytes.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+  sim().PutFile(kCopy + L".progress", bytes);
+  EXPECT_EQ(setup::RunJournal(kCopy).Recover(started, false),
+            (Lines{L"alert|message=a", L"alert|message=b", L"alert|message=c|result=success"}));
+  EXPECT_EQ(setup::RunJournal(kCopy).Recover({L"alert|message=z"}, false), std::nullopt);
 }
 
 }  // namespace
