@@ -162,17 +162,35 @@ void RunJournal::Sync(Script& script) {
 }
 
 void RunJournal::Open(const std::string& bytes) {
-  file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
-                                       platform::file::CreateAlways, platform::file::AttributeNormal));
-  if (file_.Valid() && WriteWhole(file_.Get(), bytes) && platform::files().Flush(file_.Get())) {
-    state_ = State::Open;
-    return;
+  // Written whole aside, then moved over: the journal of a cut run that this run resumed
+  // stays whole until this one is.
+  const std::wstring temporary = path_ + L".tmp";
+  bool written = false;
+  {
+    platform::ScopedHandle file(platform::files().Create(temporary, platform::file::GenericWrite,
+                                                         platform::file::ShareNone, platform::file::CreateAlways,
+                                                         platform::file::AttributeNormal));
+    written = file.Valid() && WriteWhole(file.Get(), bytes) && platform::files().Flush(file.Get());
+  }
+  const bool moved = written && platform::files().Move(temporary, path_,
+                                                       platform::file::MoveReplaceExisting |
+                                                           platform::file::MoveWriteThrough);
+  if (moved) {
+    file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
+                                         platform::file::OpenExisting, platform::file::AttributeNormal));
+    if (file_.Valid() && platform::files().SeekToEnd(file_.Get())) {
+      state_ = State::Open;
+      return;
+    }
   }
   const LastErrorReport failure;
-  TAMBER_LOG(Warning, L"Run", L"The progress of this run cannot be kept in '%s' (0x%X: %s); an "
-             L"interrupted run will start again from the beginning.", path_, failure.code, failure.text);
+  TAMBER_LOG(Warning, L"Run", L"The progress of this run cannot be kept in '%s' (0x%X: %s); if it "
+             L"is interrupted, what it does from here on will be done again.", path_, failure.code,
+             failure.text);
+  // What is in the journal now, a cut run's or this run's opening, is still true of the lines
+  // it names, so it stays for the next run.
   file_.Reset();
-  platform::files().Delete(path_);
+  platform::files().Delete(temporary);
   state_ = State::Off;
 }
 

@@ -98,6 +98,11 @@ TEST_F(RunJournalTest, ACutResumedRunResumesWithWhatBothRunsRewrote) {
   EXPECT_EQ(setup::RunJournal(kCopy).Recover(started, false), all);
   EXPECT_EQ(setup::RunJournal(kCopy).Recover({L"alert|message=a", L"alert|message=c", L"alert|message=b"}, false),
             std::nullopt) << "the same lines in another order are another script";
+  // A resuming run that cannot write its own journal leaves the one it resumed whole.
+  sim().files().FailWrites(kCopy + L".progress.tmp", 112);  // ERROR_DISK_FULL
+  cutRun(started, 0);
+  EXPECT_EQ(setup::RunJournal(kCopy).Recover(started, false), all);
+  EXPECT_FALSE(sim().FileBytes(kCopy + L".progress.tmp").has_value());
 
   const std::wstring earlier = L"\xFEFF#tamber4-progress 3\r\nalert|message=a\r\nalert|message=b\r\n"
                                L"alert|message=c\r\n@2\talert|message=c|result=success\r\n";
