@@ -129,9 +129,15 @@ void CommandParameters::Parse(const std::wstring& line) {
 }
 
 std::wstring CommandParameters::Serialize() const {
+  std::wstring line;
+  SerializeInto(line);
+  return line;
+}
+
+void CommandParameters::SerializeInto(std::wstring& line) const {
   const std::wstring& result = ResultText();
   const bool hasResult = result_ != kNoResult;
-  std::wstring line;
+  line.clear();
   std::size_t size = hasResult ? kResultName.size() + result.size() + 2 : 0;
   for (const auto& [name, value] : entries_) size += name.size() + value.size() + 2;
   line.reserve(size + size / 8);  // room for a few escapes without growing
@@ -154,7 +160,6 @@ std::wstring CommandParameters::Serialize() const {
     append(name, value);
   }
   if (!resultWritten) append(kResultName, result);
-  return line;
 }
 
 namespace {

@@ -22,6 +22,8 @@ class CommandParameters {
   void Parse(const std::wstring& line);
   // The line text: entries in code-unit order of name, escaped, joined by '|'.
   std::wstring Serialize() const;
+  // Serialize into `line`, replacing what it held and keeping its room.
+  void SerializeInto(std::wstring& line) const;
   // The value, or the empty text when absent. Never inserts.
   std::wstring GetParameter(const std::wstring& name) const;
   bool HasParameter(const std::wstring& name) const;

@@ -20,7 +20,8 @@ constexpr char kLogSource[] = "Tamber4Setup";
 // Puts `line`, whose command is `entry` in the table (or null), back into the script as
 // line `index`.
 void StoreLine(RunFrame& frame, int index, const CommandEntry* entry, const CommandParameters& line) {
-  frame.state.script.Set(index, line.Serialize());
+  line.SerializeInto(frame.lineText);
+  frame.state.script.Set(index, frame.lineText);
   TrackOpenBlock(frame, index, entry, line);
 }
 

@@ -45,6 +45,7 @@ struct RunFrame {
   int lineCount = 0;
   RunJournal* journal = nullptr;   // the run's progress on disk; null when it keeps none
   bool saveRequested = false;      // the current line asks for the working copy to be written
+  std::wstring lineText;           // the current line as stored back, its room kept line to line
   // The current line's command reached its handler: the line may act on the machine, so
   // the journal syncs before it acts and after it ends.
   bool lineActs = false;

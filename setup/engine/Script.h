@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,11 +45,12 @@ struct Script {
     commandLines.Clear();
   }
 
-  // Rewrites line `index`, noting it for the journal when its text changes.
-  void Set(int index, std::wstring text) {
+  // Rewrites line `index`, noting it for the journal when its text changes. The text is
+  // copied into the line's own room, which reading left for a result.
+  void Set(int index, std::wstring_view text) {
     std::wstring& line = lines[static_cast<std::size_t>(index)];
     if (line == text) return;
-    line = std::move(text);
+    line.assign(text);
     changed.push_back(index);
   }
 };

@@ -27,6 +27,9 @@ constexpr std::uint32_t kMaxTransfer = 1u << 30;
 // A script is read and written this much at a time, so that a large one is never held whole
 // as bytes beside its text. Even: only a file's last piece can end in half a character.
 constexpr std::size_t kPieceBytes = 64 * 1024;
+// Room left in each line read for the "|result=success" a run adds, so that storing the line
+// back does not take new memory.
+constexpr std::size_t kResultRoom = 16;
 // A script larger than this cannot be held as text where addresses are 32 bits wide.
 constexpr std::uint64_t kMaxScriptBytes = std::numeric_limits<std::size_t>::max() / 4;
 
@@ -44,10 +47,8 @@ bool AppendCutLines(std::vector<std::wstring>& lines, std::wstring_view text, bo
     std::size_t end = pos;
     while (end < text.size() && !IsLineBreak(text[end])) ++end;
     const std::wstring_view line = text.substr(pos, end - pos);
-    if (open)
-      lines.back().append(line);
-    else
-      lines.emplace_back(line);
+    if (!open) lines.emplace_back().reserve(line.size() + kResultRoom);
+    lines.back().append(line);
     open = end == text.size();
     pos = end;
   }
