@@ -125,7 +125,8 @@ void RunLines(RunFrame& frame) {
 // Reads the script into the state and clears the way for its working copy. False when the
 // script cannot be read.
 bool LoadScript(RunFrame& frame, const ScriptRun& run) {
-  std::optional<std::vector<std::wstring>> lines = ReadScriptLines(run.source, run.prefix);
+  std::uint64_t fingerprint = 0;
+  std::optional<std::vector<std::wstring>> lines = ReadScriptLines(run.source, run.prefix, &fingerprint);
   if (!lines) return false;
   Script& script = frame.state.script;
   script.Load(std::move(*lines));
@@ -133,8 +134,9 @@ bool LoadScript(RunFrame& frame, const ScriptRun& run) {
   // one: it is the only copy of the script.
   const bool sameFile = IsSameFile(run.source, run.workingCopy);
   if (frame.journal != nullptr) {
-    frame.journal->Start(script.lines);
-    if (auto recovered = frame.journal->Recover(script.lines, sameFile)) script.lines = *recovered;
+    frame.journal->Start(fingerprint);
+    if (auto recovered = frame.journal->Recover(script.lines, fingerprint, sameFile))
+      script.lines = *recovered;
   }
   frame.lineCount = static_cast<int>(script.lines.size());
   if (!sameFile) platform::files().Delete(run.workingCopy);

@@ -51,30 +51,6 @@ std::vector<std::wstring> CompleteLines(const std::wstring& text) {
   return lines;
 }
 
-// Stands for `lines` in the journal: any change to a line, or to the number or order of
-// the lines, changes it. Four code units are mixed in at a time, as a run pays for it on
-// every line of the script.
-std::uint64_t Fingerprint(const std::vector<std::wstring>& lines) {
-  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-  std::uint64_t print = lines.size();
-  const auto mix = [&print](std::uint64_t word) {
-    print = (print ^ word) * kMultiplier;
-    print ^= print >> 29;
-  };
-  for (const std::wstring& line : lines) {
-    std::size_t i = 0;
-    for (; i + 4 <= line.size(); i += 4)
-      mix((std::uint64_t{static_cast<std::uint16_t>(line[i])} << 48) |
-          (std::uint64_t{static_cast<std::uint16_t>(line[i + 1])} << 32) |
-          (std::uint64_t{static_cast<std::uint16_t>(line[i + 2])} << 16) |
-          static_cast<std::uint16_t>(line[i + 3]));
-    std::uint64_t rest = line.size();
-    for (; i < line.size(); ++i) rest = (rest << 16) | static_cast<std::uint16_t>(line[i]);
-    mix(rest);
-  }
-  return print;
-}
-
 std::wstring FingerprintText(std::uint64_t print) {
   std::wstring digits(16, L'0');
   for (int i = 15; i >= 0; --i, print >>= 4) digits[static_cast<std::size_t>(i)] = L"0123456789ABCDEF"[print & 0xF];
@@ -92,12 +68,13 @@ std::string OpeningBytes(const Script& script, const std::wstring& fingerprint) 
   return bytes;
 }
 
-// Whether the script `opening` and `fingerprint` (empty in a journal of an earlier build)
-// were written for is the one the new run read as `read`.
-bool IsOfScript(const std::vector<std::wstring>& opening, const std::wstring& fingerprint,
-                const std::vector<std::wstring>& read) {
-  if (fingerprint.empty()) return opening == read;
-  return fingerprint == FingerprintText(Fingerprint(read));
+// Whether the script that a journal's `opening` and `written` fingerprint (empty in a
+// journal of an earlier build) were written for is the one the new run read: `read`, whose
+// fingerprint is `fingerprint`.
+bool IsOfScript(const std::vector<std::wstring>& opening, const std::wstring& written,
+                const std::vector<std::wstring>& read, std::uint64_t fingerprint) {
+  if (written.empty()) return opening == read;
+  return written == FingerprintText(fingerprint);
 }
 
 }  // namespace
@@ -105,6 +82,7 @@ bool IsOfScript(const std::vector<std::wstring>& opening, const std::wstring& fi
 RunJournal::RunJournal(const std::wstring& workingCopy) : path_(workingCopy + L".progress") {}
 
 std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<std::wstring>& read,
+                                                             std::uint64_t fingerprint,
                                                              bool sameFile) const {
   if (platform::files().Attributes(path_) == platform::file::InvalidAttributes) return std::nullopt;
   const std::optional<std::wstring> text = ReadScriptFile(path_, std::wstring());
@@ -114,9 +92,9 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
   wchar_t* afterCount = nullptr;
   const std::size_t count = std::wcstoul(lines[0].c_str() + std::wcslen(kHeader), &afterCount, 10);
   if (lines.size() < count + 1) return std::nullopt;
-  const std::wstring fingerprint = *afterCount == L' ' ? std::wstring(afterCount + 1) : std::wstring();
+  const std::wstring written = *afterCount == L' ' ? std::wstring(afterCount + 1) : std::wstring();
   std::vector<std::wstring> recovered(lines.begin() + 1, lines.begin() + 1 + static_cast<std::ptrdiff_t>(count));
-  if (!sameFile && !IsOfScript(recovered, fingerprint, read)) {
+  if (!sameFile && !IsOfScript(recovered, written, read, fingerprint)) {
     TAMBER_LOG(Warning, L"Run", L"An interrupted run of another version of this script left its "
                L"progress in '%s'; starting afresh.", path_);
     return std::nullopt;
@@ -136,8 +114,8 @@ std::optional<std::vector<std::wstring>> RunJournal::Recover(const std::vector<s
   return recovered;
 }
 
-void RunJournal::Start(const std::vector<std::wstring>& read) {
-  fingerprint_ = FingerprintText(Fingerprint(read));
+void RunJournal::Start(std::uint64_t fingerprint) {
+  fingerprint_ = FingerprintText(fingerprint);
   state_ = State::Waiting;
 }
 

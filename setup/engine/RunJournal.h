@@ -8,6 +8,7 @@
 // lines that had already run.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,19 +22,20 @@ class RunJournal {
  public:
   explicit RunJournal(const std::wstring& workingCopy);
 
-  // The lines of a run of the script read as `read` that was cut off: its lines with every
-  // line it rewrote before it was cut. None when no run was cut, or when the cut run read
-  // another script and `sameFile` is false (`sameFile`: the run reads its own working copy,
-  // which the cut run may have saved since it started). A run that resumed a cut run and
-  // was cut in turn counts as a run of the script it read, not of the lines it resumed.
+  // The lines of a run of the script read as `read` (with `fingerprint`, see ReadScriptLines)
+  // that was cut off: its lines with every line it rewrote before it was cut. None when no
+  // run was cut, or when the cut run read another script and `sameFile` is false
+  // (`sameFile`: the run reads its own working copy, which the cut run may have saved since
+  // it started). A run that resumed a cut run and was cut in turn counts as a run of the
+  // script it read, not of the lines it resumed.
   std::optional<std::vector<std::wstring>> Recover(const std::vector<std::wstring>& read,
-                                                   bool sameFile) const;
+                                                   std::uint64_t fingerprint, bool sameFile) const;
 
-  // Begins the journal of a run of the script read as `read`. The file is written only by
+  // Begins the journal of a run of the script with `fingerprint`. The file is written only by
   // the first sync that has a line to record: a run whose lines never act on the machine
   // (or act without rewriting a line first) writes no journal and flushes nothing for it,
   // and a run cut before then leaves nothing that an afresh start would not give back.
-  void Start(const std::vector<std::wstring>& read);
+  void Start(std::uint64_t fingerprint);
 
   // Writes the lines `script` noted as changed since the last sync, each as it reads now,
   // makes them durable, and clears the notes: before a line whose command acts on the

@@ -13,6 +13,7 @@
 #include "platform/Machine.h"
 #include "platform/Owner.h"
 #include "setup/engine/CommandTable.h"
+#include "text/Fingerprint.h"
 #include "text/Utf.h"
 
 namespace setup {
@@ -148,9 +149,11 @@ std::wstring ScriptPrefix(const std::wstring& rootUri) {
 namespace {
 
 // Reads the script file at `path` a piece at a time and hands each to `take` as code units,
-// a leading U+FEFF skipped. False when the file cannot be opened (logged as an Error). Raises, after logging
-// it, when the file is too large to hold or cannot be read whole.
-bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::wstring_view)>& take) {
+// a leading U+FEFF skipped, and, when `print` is not null, adds its bytes to `print`. False
+// when the file cannot be opened (logged as an Error). Raises, after logging it, when the
+// file is too large to hold or cannot be read whole.
+bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::wstring_view)>& take,
+                      text::Fingerprint* print) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericRead,
                                            platform::file::ShareNone,
                                            platform::file::OpenExisting,
@@ -169,6 +172,7 @@ bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::ws
   for (std::uint64_t done = 0; done < size; done += piece.size()) {
     piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, size - done)));
     TAMBER_THROW_LAST_ERROR_IF_FALSE(ReadWhole(file.Get(), piece));
+    if (print != nullptr) print->Add(piece);
     text::Utf16LeToWide(piece, units);
     std::wstring_view text = units;
     if (done == 0) {
@@ -184,19 +188,23 @@ bool ReadScriptPieces(const std::wstring& path, const std::function<void(std::ws
 
 std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::wstring& prefix) {
   std::wstring text = prefix;
-  if (!ReadScriptPieces(path, [&text](std::wstring_view piece) { text.append(piece); }))
+  if (!ReadScriptPieces(path, [&text](std::wstring_view piece) { text.append(piece); }, nullptr))
     return std::nullopt;
   return text;
 }
 
 std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
-                                                         const std::wstring& prefix) {
+                                                         const std::wstring& prefix,
+                                                         std::uint64_t* fingerprint) {
   std::vector<std::wstring> lines = SplitScriptLines(prefix);
   bool open = false;
   const auto cut = [&lines, &open](std::wstring_view piece) {
     open = AppendCutLines(lines, piece, open);
   };
-  if (!ReadScriptPieces(path, cut)) return std::nullopt;
+  text::Fingerprint print;
+  print.Add(text::WideToUtf16Le(prefix));
+  if (!ReadScriptPieces(path, cut, fingerprint != nullptr ? &print : nullptr)) return std::nullopt;
+  if (fingerprint != nullptr) *fingerprint = print.value();
   return lines;
 }
 

@@ -3,6 +3,7 @@
 // writing.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,9 +29,11 @@ std::optional<std::wstring> ReadScriptFile(const std::wstring& path, const std::
 
 // The lines of the script at `path` with `prefix` in front: what ReadScriptFile reads, cut
 // as SplitScriptLines cuts, without the whole text in between. `prefix` is empty or ends
-// with a line break, as ScriptPrefix's does.
+// with a line break, as ScriptPrefix's does. When `fingerprint` is not null, it receives the
+// fingerprint of `prefix` and of the file's bytes: the same for the same script.
 std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& path,
-                                                         const std::wstring& prefix);
+                                                         const std::wstring& prefix,
+                                                         std::uint64_t* fingerprint = nullptr);
 
 // Whether a script file's bytes start as UTF-16LE text: with its byte-order mark, or with a
 // first character whose second byte is zero, as every ASCII character's is. UTF-8 text and
