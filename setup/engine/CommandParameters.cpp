@@ -178,13 +178,13 @@ const std::wstring& CommandParameters::CommandName() const {
 }
 
 std::vector<CommandParameters::Entry>::const_iterator CommandParameters::LowerBound(
-    const std::wstring& name) const {
+    std::wstring_view name) const {
   return std::lower_bound(entries_.begin(), entries_.end(), name,
-                          [](const Entry& entry, const std::wstring& wanted) { return entry.first < wanted; });
+                          [](const Entry& entry, std::wstring_view wanted) { return entry.first < wanted; });
 }
 
 std::vector<CommandParameters::Entry>::const_iterator CommandParameters::Find(
-    const std::wstring& name) const {
+    std::wstring_view name) const {
   const auto found = LowerBound(name);
   return found != entries_.end() && found->first == name ? found : entries_.end();
 }
@@ -195,15 +195,15 @@ std::vector<CommandParameters::Entry>::iterator CommandParameters::Slot(const st
   return entries_.emplace(found, name, std::wstring());
 }
 
-std::wstring CommandParameters::GetParameter(const std::wstring& name) const { return Value(name); }
+std::wstring CommandParameters::GetParameter(std::wstring_view name) const { return Value(name); }
 
-const std::wstring& CommandParameters::Value(const std::wstring& name) const {
+const std::wstring& CommandParameters::Value(std::wstring_view name) const {
   if (name == kResultName) return ResultText();
   const auto found = Find(name);
   return found == entries_.end() ? Absent() : found->second;
 }
 
-bool CommandParameters::HasParameter(const std::wstring& name) const {
+bool CommandParameters::HasParameter(std::wstring_view name) const {
   if (name == kResultName) return result_ != kNoResult;
   return Find(name) != entries_.end();
 }
@@ -224,7 +224,7 @@ void CommandParameters::Put(std::wstring name, std::wstring value) {
     Slot(name)->second = std::move(value);
 }
 
-bool CommandParameters::RemoveParameter(const std::wstring& name) {
+bool CommandParameters::RemoveParameter(std::wstring_view name) {
   if (name == kResultName) {
     const bool had = result_ != kNoResult;
     result_ = kNoResult;

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,13 +26,13 @@ class CommandParameters {
   // Serialize into `line`, replacing what it held and keeping its room.
   void SerializeInto(std::wstring& line) const;
   // The value, or the empty text when absent. Never inserts.
-  std::wstring GetParameter(const std::wstring& name) const;
-  bool HasParameter(const std::wstring& name) const;
+  std::wstring GetParameter(std::wstring_view name) const;
+  bool HasParameter(std::wstring_view name) const;
   // True when flag parameter `name` is "yes", the only true value of a flag.
-  bool IsYes(const std::wstring& name) const { return GetParameter(name) == L"yes"; }
+  bool IsYes(std::wstring_view name) const { return Value(name) == L"yes"; }
   void SetParameter(const std::wstring& name, const std::wstring& value);
   // True when the name was present.
-  bool RemoveParameter(const std::wstring& name);
+  bool RemoveParameter(std::wstring_view name);
   // The command, the value under the empty name. The reference stays valid until the
   // record is next changed.
   const std::wstring& CommandName() const;
@@ -52,13 +53,13 @@ class CommandParameters {
   using Entry = std::pair<std::wstring, std::wstring>;
 
   // The value of `name`, or an empty text that lives as long as the program.
-  const std::wstring& Value(const std::wstring& name) const;
+  const std::wstring& Value(std::wstring_view name) const;
   // Sets `name` to `value`, taking both.
   void Put(std::wstring name, std::wstring value);
   // The first entry whose name is not below `name`.
-  std::vector<Entry>::const_iterator LowerBound(const std::wstring& name) const;
+  std::vector<Entry>::const_iterator LowerBound(std::wstring_view name) const;
   // The entry of `name`, or the end.
-  std::vector<Entry>::const_iterator Find(const std::wstring& name) const;
+  std::vector<Entry>::const_iterator Find(std::wstring_view name) const;
   // The entry of `name`, made with an empty value when there is none.
   std::vector<Entry>::iterator Slot(const std::wstring& name);
 

@@ -29,9 +29,9 @@ const RootPrefix kRootPrefixes[] = {
 
 std::optional<RegistryPath> ParseRegistryPath(const std::wstring& path, const wchar_t* category) {
   for (const RootPrefix& entry : kRootPrefixes) {
-    const std::wstring prefix = entry.prefix;
+    const std::wstring_view prefix = entry.prefix;
     if (path.compare(0, prefix.size(), prefix) != 0) continue;
-    return RegistryPath{entry.root, prefix, path.substr(prefix.size())};
+    return RegistryPath{entry.root, std::wstring(prefix), path.substr(prefix.size())};
   }
   // The path comes first and the parameter's name second, as the line has always read.
   TAMBER_LOG(Error, category,
