@@ -84,7 +84,8 @@ bool RunLine(RunFrame& frame) {
   const std::wstring& text = frame.state.script.lines[static_cast<std::size_t>(index)];
   frame.saveRequested = false;
   frame.lineActs = false;
-  CommandParameters line;
+  // One record for every line, so that its list of entries keeps its room from line to line.
+  CommandParameters& line = frame.lineRecord;
   line.Parse(text);
   TAMBER_LOG(Info, L"Run", L"Processing line %d: %s", index + 1, text);
   const CommandEntry* entry = frame.commands.Find(line.CommandName());

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/engine/CommandParameters.h"
 #include "setup/engine/RunJournal.h"
 #include "setup/engine/RunStatus.h"
 #include "setup/session/SessionServices.h"
@@ -45,6 +46,7 @@ struct RunFrame {
   int lineCount = 0;
   RunJournal* journal = nullptr;   // the run's progress on disk; null when it keeps none
   bool saveRequested = false;      // the current line asks for the working copy to be written
+  CommandParameters lineRecord;    // the current line, parsed
   std::wstring lineText;           // the current line as stored back, its room kept line to line
   // The current line's command reached its handler: the line may act on the machine, so
   // the journal syncs before it acts and after it ends.
