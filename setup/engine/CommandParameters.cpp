@@ -110,6 +110,8 @@ std::wstring EscapeField(const std::wstring& field) {
 std::wstring UnescapeField(const std::wstring& field) { return Unescape(field); }
 
 void CommandParameters::Parse(const std::wstring& line) {
+  // The entries of the last line lend the room of their texts to this line's.
+  for (Entry& entry : entries_) spare_.push_back(std::move(entry));
   entries_.clear();
   result_ = kNoResult;
   if (line.empty()) return;
@@ -122,7 +124,18 @@ void CommandParameters::Parse(const std::wstring& line) {
     std::size_t equals = segment.find(kNameValueSeparator);
     std::wstring_view name = equals == std::wstring_view::npos ? std::wstring_view() : segment.substr(0, equals);
     std::wstring_view value = equals == std::wstring_view::npos ? segment : segment.substr(equals + 1);
-    Put(Unescape(name), Unescape(value));
+    Entry entry;
+    if (!spare_.empty()) {
+      entry = std::move(spare_.back());
+      spare_.pop_back();
+      entry.first.clear();
+      entry.second.clear();
+    }
+    entry.first.reserve(name.size());
+    AppendUnescaped(entry.first, name);
+    entry.second.reserve(value.size());
+    AppendUnescaped(entry.second, value);
+    Put(std::move(entry.first), std::move(entry.second));
     if (bar == std::wstring_view::npos) return;
     rest.remove_prefix(bar + 1);
   }

@@ -71,6 +71,8 @@ class CommandParameters {
   // Sorted by name in code-unit order, names unique: a line has a handful of entries, and
   // one vector costs less than a tree node per entry. Never holds "result".
   std::vector<Entry> entries_;
+  // Entries of the lines parsed before, emptied, whose texts keep their room for the next.
+  std::vector<Entry> spare_;
   // The "result" entry, kept apart: every line of a run has its result set twice, and a word
   // costs no text of its own. kNoResult, a LineResult for its word, or kOtherResult for
   // `otherResult_` (a text that is none of the words).
