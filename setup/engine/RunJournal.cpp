@@ -51,9 +51,11 @@ std::vector<std::wstring> CompleteLines(const std::wstring& text) {
   return lines;
 }
 
+// The fingerprint as the header writes it: sixteen upper-case hex digits.
 std::wstring FingerprintText(std::uint64_t print) {
   std::wstring digits(16, L'0');
-  for (int i = 15; i >= 0; --i, print >>= 4) digits[static_cast<std::size_t>(i)] = L"0123456789ABCDEF"[print & 0xF];
+  for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit, print >>= 4)
+    *digit = L"0123456789ABCDEF"[print & 0xF];
   return digits;
 }
 
@@ -63,7 +65,8 @@ std::string OpeningBytes(const Script& script, const std::wstring& fingerprint) 
   for (const std::wstring& line : script.lines) units += line.size() + 2;
   std::string bytes;
   bytes.reserve(units * 2);
-  AppendUtf16LeLine(bytes, L"\xFEFF" + (kHeader + text::DecimalText(script.lines.size())) + L" " + fingerprint);
+  AppendUtf16LeLine(bytes, L"\xFEFF" + (kHeader + text::DecimalText(script.lines.size())) + L" " +
+                               fingerprint);
   for (const std::wstring& line : script.lines) AppendUtf16LeLine(bytes, line);
   return bytes;
 }
@@ -145,17 +148,18 @@ void RunJournal::Open(const std::string& bytes) {
   const std::wstring temporary = path_ + L".tmp";
   bool written = false;
   {
-    platform::ScopedHandle file(platform::files().Create(temporary, platform::file::GenericWrite,
-                                                         platform::file::ShareNone, platform::file::CreateAlways,
-                                                         platform::file::AttributeNormal));
+    platform::ScopedHandle file(platform::files().Create(
+        temporary, platform::file::GenericWrite, platform::file::ShareNone,
+        platform::file::CreateAlways, platform::file::AttributeNormal));
     written = file.Valid() && WriteWhole(file.Get(), bytes) && platform::files().Flush(file.Get());
   }
   const bool moved = written && platform::files().Move(temporary, path_,
                                                        platform::file::MoveReplaceExisting |
                                                            platform::file::MoveWriteThrough);
   if (moved) {
-    file_.Reset(platform::files().Create(path_, platform::file::GenericWrite, platform::file::ShareRead,
-                                         platform::file::OpenExisting, platform::file::AttributeNormal));
+    file_.Reset(platform::files().Create(path_, platform::file::GenericWrite,
+                                         platform::file::ShareRead, platform::file::OpenExisting,
+                                         platform::file::AttributeNormal));
     if (file_.Valid() && platform::files().SeekToEnd(file_.Get())) {
       state_ = State::Open;
       return;
