@@ -439,8 +439,16 @@ class Scenario:
         return self.export_registry(key).get(key)
 
     def run_wine_tool(self, *command, timeout=DEFAULT_TIMEOUT):
-        """Runs one of Wine's own programs (reg, regedit, ...)."""
-        return _run(["wine", *command], self.env(), timeout, self.prefix)
+        """Runs one of Wine's own programs (reg, regedit, ...). Wine now and then fails to
+        start one ("ShellExecuteEx failed: Internal error") before it has done anything; that
+        start is tried again, twice at most."""
+        for attempt in range(3):
+            result = _run(["wine", *command], self.env(), timeout, self.prefix)
+            output = result.stdout + result.stderr
+            if result.returncode == 0 or b"ShellExecuteEx failed" not in output:
+                return result
+            time.sleep(0.5 * (attempt + 1))
+        return result
 
 
 class ScenarioTestCase(unittest.TestCase):
