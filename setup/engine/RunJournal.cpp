@@ -145,18 +145,7 @@ void RunJournal::Sync(Script& script) {
 void RunJournal::Open(const std::string& bytes) {
   // Written whole aside, then moved over: the journal of a cut run that this run resumed
   // stays whole until this one is.
-  const std::wstring temporary = path_ + L".tmp";
-  bool written = false;
-  {
-    platform::ScopedHandle file(platform::files().Create(
-        temporary, platform::file::GenericWrite, platform::file::ShareNone,
-        platform::file::CreateAlways, platform::file::AttributeNormal));
-    written = file.Valid() && WriteWhole(file.Get(), bytes) && platform::files().Flush(file.Get());
-  }
-  const bool moved = written && platform::files().Move(temporary, path_,
-                                                       platform::file::MoveReplaceExisting |
-                                                           platform::file::MoveWriteThrough);
-  if (moved) {
+  if (WriteFileAside(path_, [&bytes](platform::Handle file) { return WriteWhole(file, bytes); })) {
     file_.Reset(platform::files().Create(path_, platform::file::GenericWrite,
                                          platform::file::ShareRead, platform::file::OpenExisting,
                                          platform::file::AttributeNormal));
@@ -172,7 +161,6 @@ void RunJournal::Open(const std::string& bytes) {
   // What is in the journal now, a cut run's or this run's opening, is still true of the lines
   // it names, so it stays for the next run.
   file_.Reset();
-  platform::files().Delete(temporary);
   state_ = State::Off;
 }
 

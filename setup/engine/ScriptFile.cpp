@@ -87,14 +87,14 @@ bool WriteCommandFile(platform::Handle file, const Script& script) {
   return WriteWhole(file, piece);
 }
 
-// Creates `path` afresh and writes `script`'s command file into it, flushed to disk. False
-// with the last error of the failing call.
-bool WriteFlushedFile(const std::wstring& path, const Script& script) {
+// Creates `path` afresh, fills it through `write` and flushes it to disk. False with the last
+// error of the failing call.
+bool WriteFlushedFile(const std::wstring& path, const std::function<bool(platform::Handle)>& write) {
   platform::ScopedHandle file(platform::files().Create(path, platform::file::GenericWrite,
                                            platform::file::ShareNone,
                                            platform::file::CreateAlways,
                                            platform::file::AttributeNormal));
-  return file.Valid() && WriteCommandFile(file.Get(), script) && platform::files().Flush(file.Get());
+  return file.Valid() && write(file.Get()) && platform::files().Flush(file.Get());
 }
 
 // Deletes `path` without disturbing the last error the caller is about to report.
@@ -202,7 +202,7 @@ std::optional<std::vector<std::wstring>> ReadScriptLines(const std::wstring& pat
     open = AppendCutLines(lines, piece, open);
   };
   text::Fingerprint print;
-  print.Add(text::WideToUtf16Le(prefix));
+  if (fingerprint != nullptr) print.Add(text::WideToUtf16Le(prefix));
   if (!ReadScriptPieces(path, cut, fingerprint != nullptr ? &print : nullptr)) return std::nullopt;
   if (fingerprint != nullptr) *fingerprint = print.value();
   return lines;
@@ -214,14 +214,20 @@ std::vector<std::wstring> SplitScriptLines(std::wstring_view text) {
   return lines;
 }
 
+bool WriteFileAside(const std::wstring& path, const std::function<bool(platform::Handle)>& write) {
+  const std::wstring temporary = path + L".tmp";
+  const bool written = WriteFlushedFile(temporary, write) &&
+                       platform::files().Move(temporary, path,
+                                              platform::file::MoveReplaceExisting |
+                                                  platform::file::MoveWriteThrough);
+  if (!written) DeleteKeepingLastError(temporary);
+  return written;
+}
+
 void SaveCommands(const Script& script, const std::wstring& path) {
   TAMBER_LOG(Info, L"SaveCommands", L"Writing command file back to '%s'.", path);
-  const std::wstring temporary = path + L".tmp";
-  bool saved = WriteFlushedFile(temporary, script) &&
-               platform::files().Move(temporary, path,
-                                      platform::file::MoveReplaceExisting |
-                                          platform::file::MoveWriteThrough);
-  if (!saved) DeleteKeepingLastError(temporary);
+  const bool saved =
+      WriteFileAside(path, [&script](platform::Handle file) { return WriteCommandFile(file, script); });
   TAMBER_THROW_LAST_ERROR_IF_FALSE(saved);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,10 +53,14 @@ void AppendUtf16LeLine(std::string& bytes, std::wstring_view line);
 // ERROR_WRITE_FAULT when a write succeeds without writing anything.
 bool WriteWhole(platform::Handle file, const std::string& bytes);
 
-// Writes `script`'s lines to `path`: U+FEFF, then each line followed by CR LF. The file is
-// written whole under a temporary name in the same folder, flushed, and only then moved over
-// `path`, so `path` holds either its old content or the new one, never a part. A failure
-// removes the temporary file and raises ComUtil::_com_error after logging it.
+// Writes `path` whole through "<path>.tmp" in the same folder: the temporary file is created,
+// filled through `write`, flushed, and only then moved over `path` (write-through), so `path`
+// holds either its old content or the new one, never a part. False with the last error of
+// the failing call, the temporary file removed.
+bool WriteFileAside(const std::wstring& path, const std::function<bool(platform::Handle)>& write);
+
+// Writes `script`'s lines to `path` through WriteFileAside: U+FEFF, then each line followed
+// by CR LF. A failure raises ComUtil::_com_error after logging it.
 void SaveCommands(const Script& script, const std::wstring& path);
 
 }  // namespace setup
